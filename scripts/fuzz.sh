@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds every libFuzzer target with clang and runs each for a fixed time.
+#   scripts/fuzz.sh [seconds-per-target]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-20}"
+
+"$(dirname "$0")/install-deps.sh"
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMATRIX_BUILD_FUZZ=ON -DMATRIX_BUILD_TESTS=OFF -DMATRIX_BUILD_BENCH=OFF
+targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
+# shellcheck disable=SC2086
+cmake --build build-fuzz -j"$(nproc)" --target $targets
+for target in $targets; do
+    corpus="build-fuzz/corpus/$target"
+    mkdir -p "$corpus"
+    echo "== $target: ${seconds}s"
+    "build-fuzz/$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 \
+        | tail -n 3
+done

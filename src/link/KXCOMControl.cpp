@@ -1,0 +1,399 @@
+#include "link/KXCOMControl.h"
+
+#include "link/LinkLog.h"
+#include "link/WaitClock.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+constexpr int ReplyTicks = 500;       // about 5 s per attempt
+constexpr int Attempts = 3;
+constexpr auto Tick = 10ms;
+constexpr auto RetryPause = 5ms;
+constexpr auto ConnectLimit = 3000ms;
+// An EDID block is 256 bytes; a device that keeps announcing "more" must not make the read
+// run forever or grow without bound.
+constexpr qsizetype ReadStreamLimit = 64 * 1024;
+
+QString AttemptCaption(int attempt, const char *rest)
+{
+    return QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] ")
+           + QString::fromLatin1(rest);
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray &data)
+{
+    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
+}
+} // namespace
+
+TKXCOMControl::TKXCOMControl(ProgramFlags &flags, TransportFactory &factory, WaitClock &clock,
+                             QObject *owner)
+    : QObject(owner), m_flags(flags), m_factory(factory), m_clock(clock),
+      m_serial(factory.createSerial()), m_tcp(factory.createTcp()), m_udp(factory.createUdp())
+{
+    connect(m_serial.get(), &StreamEndpoint::bytesArrived, this, &TKXCOMControl::ComPortRxChar);
+    // TCP bytes are taken by the waiting loop; their arrival only ends the current step.
+    connect(m_tcp.get(), &StreamEndpoint::bytesArrived, this, [this] { m_clock.wake(); });
+    connect(m_tcp.get(), &StreamEndpoint::stateChanged, this, [this] { m_clock.wake(); });
+    for (StreamEndpoint *endpoint : {m_serial.get(), m_tcp.get()})
+        connect(endpoint, &StreamEndpoint::errorOccurred, this, [this] { m_clock.wake(); });
+    connect(m_udp.get(), &DatagramEndpoint::datagramArrived, this,
+            &TKXCOMControl::UDPDataReceived);
+}
+
+TKXCOMControl::~TKXCOMControl()
+{
+    // The window that listens is going away too: nothing is reported from here on.
+    blockSignals(true);
+    m_udp->close();
+    m_tcp->abort();
+    m_serial->close();
+}
+
+void TKXCOMControl::Notify(int code, qint64 wParam, qint64 lParam, const QString &text)
+{
+    emit notify(code, wParam, lParam, text);
+}
+
+StreamEndpoint &TKXCOMControl::stream() const
+{
+    return m_controlMode == cmCOM ? *m_serial : *m_tcp;
+}
+
+bool TKXCOMControl::Connected() const
+{
+    return stream().state() == StreamEndpoint::State::Open;
+}
+
+void TKXCOMControl::setControlMode(TControlMode mode)
+{
+    m_controlMode = mode;
+    m_searching = false;
+    m_configuring = false;
+}
+
+bool TKXCOMControl::Open()
+{
+    if (Connected())
+        return true;
+    StreamEndpoint &endpoint = stream();
+    endpoint.clearError();
+    if (m_controlMode == cmCOM) {
+        endpoint.setTarget(m_comPort);
+        m_opening = true;
+        endpoint.startOpen();
+        m_opening = false;
+        if (endpoint.state() == StreamEndpoint::State::Open) {
+            endpoint.clearInput();
+            return true;
+        }
+    } else {
+        endpoint.setTarget(m_deviceIP);
+        m_opening = true;
+        endpoint.startOpen();
+        const auto started = m_clock.elapsedMs();
+        while (endpoint.state() == StreamEndpoint::State::Opening
+               && m_clock.elapsedMs() - started < ConnectLimit.count() && !m_flags.StopRequested)
+            m_clock.pumpStep(Tick);
+        m_opening = false;
+        if (endpoint.state() == StreamEndpoint::State::Open && !endpoint.hasError())
+            return true;
+        endpoint.abort();
+    }
+    Notify(NotifyOpenCloseFailed, Connected() ? 1 : 0);
+    return false;
+}
+
+bool TKXCOMControl::Close()
+{
+    if (!Connected())
+        return true;
+    stream().close();
+    if (Connected()) {
+        Notify(NotifyOpenCloseFailed, 1);
+        return false;
+    }
+    return true;
+}
+
+qint64 TKXCOMControl::WriteData(std::span<const std::uint8_t> bytes)
+{
+    StreamEndpoint &endpoint = stream();
+    endpoint.clearInput();
+    const qint64 written = endpoint.write(bytes);
+    if (written < 0)
+        return -1;
+    return m_controlMode == cmCOM ? written : qint64(bytes.size());
+}
+
+void TKXCOMControl::ResetReceive(std::uint8_t replyKind)
+{
+    m_replyKind = replyKind;
+    m_replyFrame.fill(0);
+    m_answer.reset(AnswerAssembler::ExpectedLength(replyKind));
+}
+
+void TKXCOMControl::AssembleAnswer(std::span<const std::uint8_t> bytes, bool dump)
+{
+    const std::size_t start = m_answer.complete() ? 0 : m_answer.position();
+    const std::size_t taken = m_answer.feed(bytes);
+    if (dump && taken > 0) {
+        const auto copied = m_answer.buffer().subspan(start, taken);
+        Notify(NotifyDataDump, 0, 0, TcpDumpText(copied));
+    }
+    Notify(NotifyBytesReceived, qint64(bytes.size()));
+    if (m_answer.complete())
+        m_clock.wake();
+}
+
+void TKXCOMControl::ComPortRxChar()
+{
+    const QByteArray bytes = m_serial->takeAvailable();
+    if (m_flags.StopRequested || bytes.isEmpty() || m_controlMode != cmCOM)
+        return;
+    AssembleAnswer(Bytes(bytes), false);
+}
+
+void TKXCOMControl::PollTcp(bool dump)
+{
+    if (m_controlMode != cmLAN || m_flags.StopRequested)
+        return;
+    const QByteArray bytes = m_tcp->takeAvailable();
+    if (!bytes.isEmpty())
+        AssembleAnswer(Bytes(bytes), dump);
+}
+
+bool TKXCOMControl::TransportFailed() const
+{
+    return stream().hasError() || !Connected();
+}
+
+void TKXCOMControl::FailAccess(TCommandResult &result)
+{
+    result.Success = 0;
+    Notify(NotifyAccessFailed);
+}
+
+bool TKXCOMControl::WaitReply()
+{
+    m_tickCount = 0;
+    do {
+        m_clock.pumpStep(Tick);
+        ++m_tickCount;
+        PollTcp(true);
+        if (m_flags.StopRequested)
+            return false;
+        // A lost device or peer ends the wait at once; the caller reports it.
+        if (TransportFailed())
+            return true;
+    } while (!m_answer.complete() && !TimedOut(ReplyTicks));
+    return true;
+}
+
+void TKXCOMControl::Delay(int ticks)
+{
+    int steps = 0;
+    do {
+        m_clock.pumpStep(Tick);
+        ++m_tickCount;
+        ++steps;
+    } while (steps < ticks && !m_flags.StopRequested);
+}
+
+void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result)
+{
+    if (m_flags.StopRequested)
+        return;
+    const TCommandFrame wire = WireFrame(frame);
+    stream().clearError();
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        ResetReceive(0);
+        if (WriteData(wire) < 0) {
+            FailAccess(result);
+            return;
+        }
+        LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
+        if (!WaitReply()) {
+            result.Success = 0;
+            return;
+        }
+        if (TransportFailed()) {
+            FailAccess(result);
+            return;
+        }
+        if (!m_answer.complete()) {
+            if (attempt == Attempts) {
+                result.Success = 0;
+                Notify(NotifyTimeout);
+                return;
+            }
+            continue;
+        }
+        std::copy_n(m_answer.buffer().begin(), FrameSize, m_replyFrame.begin());
+        LogFrame(QStringLiteral("rcv cmd PPP:   "), m_replyFrame, 0);
+        const bool valid = IsValidAnswer(m_replyFrame, wire);
+        result.Reply = m_replyFrame;
+        result.Success = valid ? 1 : 0;
+        if (valid)
+            return;
+        m_clock.sleep(RetryPause);
+    }
+    Notify(NotifySendFailed);
+}
+
+void TKXCOMControl::ReadEDID(const TCommandFrame &frame, TCommandResult &result)
+{
+    if (m_flags.StopRequested)
+        return;
+    SendCommand(frame, result);
+    if (!result.Success)
+        return;
+
+    TCommandFrame request = WireFrame(frame);
+    SetFrameParam(request, 1, PacketMore);
+    SetFrameParam(request, 2, 0);
+    RefreshChecksum(request);
+    m_firstPacket = true;
+    ReadStream.clear();
+    bool done = false;
+    stream().clearError();
+
+    while (!done && !m_flags.StopRequested) {
+        bool accepted = false;
+        for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
+            ResetReceive(1);
+            if (WriteData(request) < 0) {
+                FailAccess(result);
+                return;
+            }
+            if (!WaitReply()) {
+                result.Success = 0;
+                return;
+            }
+            if (TransportFailed()) {
+                FailAccess(result);
+                return;
+            }
+            if (!m_answer.complete()) {
+                if (attempt == Attempts) {
+                    result.Success = 0;
+                    Notify(NotifyTimeout);
+                    return;
+                }
+                continue;
+            }
+            const auto packet = m_answer.buffer();
+            const PacketCheck check = CheckDataPacket(packet, request);
+            std::copy_n(packet.begin(), FrameSize, result.Reply.begin());
+            accepted = check.valid && (check.status == PacketMore || check.status == PacketLast);
+            result.Success = accepted ? 1 : 0;
+            if (accepted) {
+                ReadStream.append(reinterpret_cast<const char *>(packet.data()) + PacketHeaderSize,
+                                  qsizetype(check.length));
+                m_firstPacket = false;
+                done = check.status == PacketLast;
+            }
+            m_clock.sleep(RetryPause);
+            SetFrameParam(request, 1,
+                          accepted ? PacketNext : (m_firstPacket ? PacketMore : PacketRepeat));
+            SetFrameParam(request, 2, 0);
+            RefreshChecksum(request);
+            if (!accepted && attempt == Attempts) {
+                Notify(NotifySendFailed);
+                return;
+            }
+        }
+        if (!done && ReadStream.size() > ReadStreamLimit) {
+            result.Success = 0;
+            Notify(NotifyDataInvalid);
+            return;
+        }
+    }
+    if (done)
+        Notify(NotifyTransferDone, 0, 0);
+}
+
+void TKXCOMControl::DownloadEDID(const TCommandFrame &frame, TCommandResult &result)
+{
+    if (m_flags.StopRequested)
+        return;
+    SendCommand(frame, result);
+    if (!result.Success)
+        return;
+    if (result.r4() != StatusReady) {
+        Notify(NotifyDataInvalid);
+        result.Success = 0;
+        return;
+    }
+
+    const TCommandFrame start = WireFrame(frame);
+    const std::size_t size = std::size_t(WriteStream.size());
+    const auto block = Bytes(WriteStream);
+    std::size_t sent = 0;
+    m_firstPacket = true;
+    bool done = false;
+    stream().clearError();
+
+    while (!done && !m_flags.StopRequested) {
+        const std::size_t remaining = size - sent;
+        const std::size_t n = PacketLengthFor(remaining);
+        const TDataPacket packet =
+            BuildDataPacket(start, PacketStatusFor(remaining), FrameParam(start, 3),
+                            FrameParam(start, 4), block.subspan(sent, n));
+        const auto header = std::span(packet).first(FrameSize);
+        bool accepted = false;
+        for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
+            ResetReceive(0);
+            if (WriteData(packet) < 0) {
+                FailAccess(result);
+                return;
+            }
+            LogData(std::span(packet).first(n + PacketHeaderSize));
+            if (!WaitReply()) {
+                result.Success = 0;
+                return;
+            }
+            if (TransportFailed()) {
+                FailAccess(result);
+                return;
+            }
+            if (!m_answer.complete()) {
+                if (attempt == Attempts) {
+                    Notify(NotifyTimeout);
+                    result.Success = 0;
+                    return;
+                }
+                continue;
+            }
+            const auto answer = m_answer.buffer().first(FrameSize);
+            std::copy_n(answer.begin(), FrameSize, result.Reply.begin());
+            accepted = IsValidPacketAnswer(answer, header) && answer[4] == StatusAccepted;
+            result.Success = accepted ? 1 : 0;
+            if (accepted) {
+                sent += n;
+                m_firstPacket = false;
+                done = sent >= size;
+            } else {
+                m_clock.sleep(RetryPause);
+            }
+        }
+        if (!accepted) {
+            Notify(NotifySendFailed);
+            return;
+        }
+    }
+    if (done)
+        Notify(NotifyTransferDone, 0, 0);
+}
+
+void TKXCOMControl::LogFrame(const QString &caption, std::span<const std::uint8_t> frame,
+                             int number)
+{
+    Notify(NotifyTrace, 0, 0, FrameTraceText(caption, frame, number));
+}
+
+void TKXCOMControl::LogData(std::span<const std::uint8_t> bytes)
+{
+    Notify(NotifyDataDump, 0, 0, DataDumpText(PendingLogCaption, bytes));
+}

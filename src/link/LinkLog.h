@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+// Trace texts of the link. Pure functions so that their exact form is testable.
+
+/// Two uppercase hexadecimal digits.
+QString HexByte(std::uint8_t value);
+/// caption, line break, the 13 bytes with their fields bracketed, ", RC=" number.
+QString FrameTraceText(const QString &caption, std::span<const std::uint8_t> frame, int number);
+/// caption, then "0x" HH ", " per byte, a line break before every 16th byte after the first and
+/// "|" before bytes 4, 6, 8, 10 and 12.
+QString DataDumpText(const QString &caption, std::span<const std::uint8_t> bytes);
+/// The dump of bytes received over TCP, framed by lines of asterisks.
+QString TcpDumpText(std::span<const std::uint8_t> bytes);

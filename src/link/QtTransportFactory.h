@@ -1,0 +1,13 @@
+#pragma once
+
+#include "link/Transport.h"
+
+/// The real endpoints: QSerialPort, QTcpSocket, QUdpSocket.
+class QtTransportFactory final : public TransportFactory
+{
+public:
+    std::unique_ptr<StreamEndpoint> createSerial() override;
+    std::unique_ptr<StreamEndpoint> createTcp() override;
+    std::unique_ptr<DatagramEndpoint> createUdp() override;
+    QString localIPv4() const override;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "link/WaitClock.h"
+
+#include <QElapsedTimer>
+
+class QEventLoop;
+
+/// The clock of the running program: steps run the event loop and end early on wake().
+class RealClock final : public WaitClock
+{
+public:
+    RealClock();
+    void pumpStep(std::chrono::milliseconds step) override;
+    void sleep(std::chrono::milliseconds duration) override;
+    void wake() override;
+    std::int64_t elapsedMs() const override;
+
+private:
+    QElapsedTimer m_started;
+    QEventLoop *m_loop = nullptr; // the innermost step's loop, while it waits
+    bool m_woken = false;
+};

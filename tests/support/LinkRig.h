@@ -1,0 +1,71 @@
+#pragma once
+
+#include "FakeTransports.h"
+#include "VirtualClock.h"
+
+#include "link/KXCOMControl.h"
+
+#include <QList>
+
+/// One notification as the link sent it.
+struct SeenNotification
+{
+    int code = 0;
+    qint64 wParam = 0;
+    qint64 lParam = 0;
+    QString text;
+};
+
+/// A link on fake transports and the virtual clock, recording every notification.
+struct LinkRig
+{
+    LinkRig()
+    {
+        QObject::connect(&link, &TKXCOMControl::notify, &link,
+                         [this](int code, qint64 w, qint64 l, const QString &text) {
+                             seen.append({code, w, l, text});
+                         });
+    }
+
+    /// Opens the link in COM mode on the fake serial port.
+    FakeStreamEndpoint &openCom()
+    {
+        link.setControlMode(cmCOM);
+        link.setComPort(QStringLiteral("COM3"));
+        link.Open();
+        return *factory.serial;
+    }
+
+    int count(int code) const
+    {
+        int n = 0;
+        for (const auto &note : seen)
+            n += note.code == code ? 1 : 0;
+        return n;
+    }
+
+    /// Codes in order, leaving out the chatty trace, dump and byte-count notifications.
+    QList<int> outcome() const
+    {
+        QList<int> codes;
+        for (const auto &note : seen) {
+            if (note.code != NotifyTrace && note.code != NotifyDataDump
+                && note.code != NotifyBytesReceived)
+                codes.append(note.code);
+        }
+        return codes;
+    }
+
+    VirtualClock clock;
+    FakeTransportFactory factory{&clock};
+    ProgramFlags flags;
+    TKXCOMControl link{flags, factory, clock};
+    QList<SeenNotification> seen;
+};
+
+/// Bytes of a frame or packet as a QByteArray.
+template<typename Bytes>
+QByteArray AsBytes(const Bytes &bytes)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+}
