@@ -1,5 +1,9 @@
 #include "link/LinkLog.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
 namespace {
 const QString StarLine = QStringLiteral("************************************************");
 const QString LineBreak = QStringLiteral("\r\n");
@@ -14,16 +18,15 @@ QString HexByte(std::uint8_t value)
 
 QString FrameTraceText(const QString &caption, std::span<const std::uint8_t> frame, int number)
 {
-    auto at = [&frame](std::size_t i) { return HexByte(i < frame.size() ? frame[i] : 0); };
-    QString text = caption + LineBreak;
-    text += at(0) + QLatin1Char(' ') + at(1) + QLatin1Char(' ') + at(2) + QLatin1Char(' ')
-            + at(3);
-    text += QStringLiteral(" [") + at(4) + QStringLiteral(" UU ") + at(5) + QStringLiteral("]");
-    text += QStringLiteral(" [") + at(6) + QLatin1Char(' ') + at(7) + QStringLiteral("]");
-    text += QStringLiteral(" [") + at(8) + QLatin1Char(' ') + at(9) + QStringLiteral("]");
-    text += QStringLiteral(" [") + at(10) + QLatin1Char(' ') + at(11) + QStringLiteral("] ");
-    text += at(12) + QStringLiteral(", RC=") + QString::number(number);
-    return text;
+    // Built in a byte buffer: it runs twice per command exchange, on the hot path.
+    std::array<std::uint8_t, 13> f{};
+    std::copy_n(frame.begin(), std::min(frame.size(), f.size()), f.begin());
+    char text[96];
+    const int length = std::snprintf(
+        text, sizeof text,
+        "\r\n%02X %02X %02X %02X [%02X UU %02X] [%02X %02X] [%02X %02X] [%02X %02X] %02X, RC=%d",
+        f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12], number);
+    return caption + QLatin1String(text, std::max(0, length));
 }
 
 QString DataDumpText(const QString &caption, std::span<const std::uint8_t> bytes)

@@ -8,7 +8,15 @@
 RealClock::RealClock()
 {
     m_started.start();
+    m_stepTimer.setSingleShot(true);
+    m_stepTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_stepTimer, &QTimer::timeout, [this] {
+        if (m_loop)
+            m_loop->quit();
+    });
 }
+
+RealClock::~RealClock() = default;
 
 void RealClock::pumpStep(std::chrono::milliseconds step)
 {
@@ -18,18 +26,18 @@ void RealClock::pumpStep(std::chrono::milliseconds step)
         m_woken = false;
         return;
     }
+    // Steps nest when an event handler waits too (a dialog, a notification). The timer
+    // belongs to the innermost step; an outer step that resumes ends at once, which only
+    // shortens that one step.
     QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(step);
-    // Steps nest when an event handler waits too; wake() ends the innermost one, and the
-    // outer ones see the flag when they resume.
     QEventLoop *outer = m_loop;
     m_loop = &loop;
+    m_stepTimer.start(step);
     loop.exec();
+    m_stepTimer.stop();
     m_loop = outer;
+    if (outer)
+        outer->quit();
     m_woken = false;
 }
 

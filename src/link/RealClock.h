@@ -3,6 +3,7 @@
 #include "link/WaitClock.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 class QEventLoop;
 
@@ -11,6 +12,7 @@ class RealClock final : public WaitClock
 {
 public:
     RealClock();
+    ~RealClock() override;
     void pumpStep(std::chrono::milliseconds step) override;
     void sleep(std::chrono::milliseconds duration) override;
     void wake() override;
@@ -18,6 +20,7 @@ public:
 
 private:
     QElapsedTimer m_started;
+    QTimer m_stepTimer; // reused by every step: a step is on the hot path of each exchange
     QEventLoop *m_loop = nullptr; // the innermost step's loop, while it waits
     bool m_woken = false;
 };

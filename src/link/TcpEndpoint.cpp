@@ -64,7 +64,8 @@ void TcpEndpoint::abort()
 
 void TcpEndpoint::clearInput()
 {
-    m_socket.read(65536);
+    if (m_socket.bytesAvailable() > 0)
+        m_socket.read(65536);
 }
 
 qint64 TcpEndpoint::write(std::span<const std::uint8_t> bytes)

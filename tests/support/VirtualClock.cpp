@@ -1,6 +1,7 @@
 #include "VirtualClock.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <algorithm>
 
@@ -11,6 +12,12 @@ void VirtualClock::pumpStep(std::chrono::milliseconds step)
     QCoreApplication::processEvents();
     if (m_woken)
         return;
+    if (m_realPause.count() > 0) {
+        QThread::usleep(static_cast<unsigned long>(m_realPause.count()));
+        QCoreApplication::processEvents();
+        if (m_woken)
+            return;
+    }
     runDueActions(m_now + step.count(), true);
     QCoreApplication::processEvents();
 }

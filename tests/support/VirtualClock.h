@@ -21,6 +21,10 @@ public:
     /// Advances time by `duration`, running due actions and events, without a wait.
     void advance(std::chrono::milliseconds duration);
 
+    /// With real transports (a pseudo-terminal, loopback TCP) a step also gives the other end
+    /// this much real time to answer, while still counting the step's full virtual length.
+    void setRealPausePerStep(std::chrono::microseconds pause) { m_realPause = pause; }
+
     int steps() const { return m_steps; }
     std::int64_t sleptMs() const { return m_slept; }
 
@@ -30,6 +34,7 @@ private:
     std::int64_t m_now = 0;
     std::int64_t m_slept = 0;
     int m_steps = 0;
+    std::chrono::microseconds m_realPause{0};
     bool m_woken = false;
     std::multimap<std::int64_t, std::function<void()>> m_actions;
 };
