@@ -1,0 +1,36 @@
+#pragma once
+
+#include "sim/SimFaults.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+/// The command line of matrix-sim.
+struct SimOptions
+{
+    bool help = false;
+    bool pty = false;
+    std::optional<QHostAddress> tcpAddress;
+    std::uint16_t port = 8000;
+    bool allowNonLoopback = false;
+    int delayMs = 0;
+    bool paced = false;
+    int silence = 0;
+    int badChecksum = 0;
+    int refuse = 0;
+    int split = 0;
+    int extraBytes = 0;
+    int restartMs = 0;
+    bool edidLocked = false;
+
+    /// Parses the arguments (without the program name); an error text on failure.
+    static std::optional<SimOptions> Parse(const QStringList &arguments, QString *error);
+    static QString Usage();
+
+    /// Arms the faults the options name.
+    void applyTo(SimFaults &faults) const;
+};

@@ -1,0 +1,85 @@
+#include "sim/SimTcpServer.h"
+
+#include "sim/SimLog.h"
+#include "sim/SwitcherDevice.h"
+
+#include <sys/socket.h>
+
+SimTcpServer::SimTcpServer(SwitcherDevice &device, QObject *parent)
+    : QObject(parent), m_device(device)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &SimTcpServer::acceptClients);
+    connect(&m_device, &SwitcherDevice::transmit, this, [this](const QByteArray &bytes) {
+        if (m_client && m_client->state() == QAbstractSocket::ConnectedState)
+            m_client->write(bytes);
+    });
+}
+
+SimTcpServer::~SimTcpServer()
+{
+    close();
+}
+
+bool SimTcpServer::listen(const QHostAddress &address, std::uint16_t port)
+{
+    if (!m_server.listen(address, port)) {
+        qCWarning(lcSim) << "cannot listen on" << address.toString() << port
+                         << m_server.errorString();
+        return false;
+    }
+    return true;
+}
+
+void SimTcpServer::close()
+{
+    m_server.close();
+    if (m_client) {
+        m_client->abort();
+        dropClient();
+    }
+}
+
+void SimTcpServer::acceptClients()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_client) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_client = socket;
+        m_device.resetInput();
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            if (socket == m_client)
+                m_device.receive(socket->readAll());
+        });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            if (socket == m_client)
+                dropClient();
+        });
+        emit clientConnected();
+    }
+}
+
+void SimTcpServer::dropClient()
+{
+    if (!m_client)
+        return;
+    QTcpSocket *socket = m_client;
+    m_client.clear();
+    socket->deleteLater();
+    m_device.resetInput();
+    emit clientDisconnected();
+}
+
+void SimTcpServer::resetConnection()
+{
+    if (!m_client)
+        return;
+    // Zero linger turns the close into a reset (RST) instead of an orderly shutdown.
+    const linger noLinger{1, 0};
+    ::setsockopt(int(m_client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                 sizeof noLinger);
+    m_client->abort();
+    dropClient();
+}

@@ -1,0 +1,63 @@
+#include "sim/SimFirmware.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPty.h"
+#include "sim/SimTcpServer.h"
+#include "sim/SwitcherDevice.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("matrix-sim"));
+
+    QString error;
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const auto options = SimOptions::Parse(arguments, &error);
+    if (!options) {
+        std::fprintf(stderr, "matrix-sim: %s\n\n%s", qPrintable(error),
+                     qPrintable(SimOptions::Usage()));
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(qPrintable(SimOptions::Usage()), stdout);
+        return 0;
+    }
+
+    SwitcherDevice device;
+    SimFirmware firmware(device);
+    options->applyTo(device.faults());
+    device.state().restartSilenceMs = options->restartMs;
+    if (options->edidLocked)
+        device.state().edidControlMode = EdidControlLocked;
+
+    std::unique_ptr<SimPty> pty;
+    if (options->pty) {
+        pty = std::make_unique<SimPty>(device);
+        if (!pty->open()) {
+            std::fprintf(stderr, "matrix-sim: %s\n", qPrintable(pty->errorString()));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(pty->slavePath()));
+        std::fflush(stdout);
+    }
+
+    std::unique_ptr<SimTcpServer> server;
+    if (options->tcpAddress) {
+        server = std::make_unique<SimTcpServer>(device);
+        if (!server->listen(*options->tcpAddress, options->port)) {
+            std::fprintf(stderr, "matrix-sim: cannot listen on %s:%u: %s\n",
+                         qPrintable(options->tcpAddress->toString()), unsigned(options->port),
+                         qPrintable(server->errorString()));
+            return 1;
+        }
+        std::fprintf(stderr, "matrix-sim: listening on %s:%u\n",
+                     qPrintable(options->tcpAddress->toString()), unsigned(server->port()));
+    }
+
+    return QCoreApplication::exec();
+}
