@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <array>
+
+class Dialogs;
+class MACField;
+class OctetField;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QRandomGenerator;
+
+/// The network configuration dialog: device tag, automatic or fixed address, and the MAC
+/// (read-only unless MAC editing is switched on, which brings validation and a generator).
+class TfrmEditLAN : public QDialog
+{
+    Q_OBJECT
+public:
+    /// `random` is the program's generator, seeded once at start.
+    TfrmEditLAN(Dialogs &dialogs, QRandomGenerator &random, QWidget *parent = nullptr);
+
+    void SetMACEditable(bool editable);
+    /// The mode buttons, the IP fields and their labels together.
+    void SetAddressControlsEnabled(bool enabled);
+    bool MACEditable() const;
+    bool CheckMACInUse = false;
+    QStringList UsedMACs;
+    bool MACGenerationStopped = true;
+
+    QString GetMACText() const;
+    QString GetIPText() const;
+
+    void FormShow();
+    void rbDHCPClick(QRadioButton *clicked);
+    void btnOKClick();
+    void btnCloseClick() { done(Rejected); }
+    void edtMACField1DblClick();
+
+    QLineEdit *leDeviceTag = nullptr;
+    QRadioButton *rbDHCP = nullptr;
+    QRadioButton *rbStaticIP = nullptr;
+    QLabel *lblIPAddr = nullptr;
+    std::array<OctetField *, 4> edtIPFields{};
+    QLabel *lblIPSep = nullptr;
+    QLabel *lblMAC = nullptr;
+    std::array<MACField *, 6> edtMACFields{};
+    QLabel *lblMACSep = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnClose = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildWindow();
+    void showBit0Error();
+
+    Dialogs &m_dialogs;
+    QRandomGenerator &m_random;
+    std::array<QLabel *, 3> m_ipDots{};
+};

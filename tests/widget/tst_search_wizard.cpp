@@ -1,0 +1,265 @@
+#include "LanFixtures.h"
+#include "ShellRig.h"
+
+#include "firmware/ui/KXGauge.h"
+#include "lanmodule/ui/OctetField.h"
+#include "lanmodule/ui/Search.h"
+#include "link/KXCOMControl.h"
+#include "shell/ui/ConnectionPanel.h"
+#include "shell/ui/MainWindow.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString Zeta = QStringLiteral("[Zeta]-[Static IP]-[192.168.0.20]-[00-1A-2B-3C-4D-01]"
+                                    "-[Same Subnet]");
+const QString Alpha = QStringLiteral("[Alpha]-[Auto IP]-[192.168.0.21]-[00-1A-2B-3C-4D-02]"
+                                     "-[Same Subnet]");
+
+QStringList Items(const QComboBox *list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->itemText(i));
+    return items;
+}
+
+/// Modules answer the broadcast; `unicast` answers a probe sent to that address.
+void Answer(ShellRig &rig, bool broadcast, const QString &unicast = {})
+{
+    FakeDatagramEndpoint *udp = rig.transports.udp;
+    udp->responder = [udp, broadcast, unicast](const FakeDatagramEndpoint::Sent &sent) {
+        if (broadcast && sent.host == QLatin1String("255.255.255.255")) {
+            udp->deliver(LanDeviceRecord(1, {192, 168, 0, 20}, "Zeta", 0)
+                             + LanDeviceRecord(2, {192, 168, 0, 21}, "Alpha", 1),
+                         QStringLiteral("192.168.0.20"), 30600);
+        } else if (!unicast.isEmpty() && sent.host == unicast) {
+            udp->deliver(LanDeviceRecord(1, {192, 168, 0, 20}, "Zeta", 0), unicast, 30600);
+        }
+    };
+}
+
+TfrmSearch *Wizard(QDialog *dialog)
+{
+    auto *wizard = qobject_cast<TfrmSearch *>(dialog);
+    wizard->FormShow();
+    wizard->FormActivate();
+    return wizard;
+}
+
+void UseLanMode(TForm1 &form)
+{
+    form.connection()->rbLANMode->setChecked(true);
+    form.rbLANModeClick();
+}
+} // namespace
+
+class SearchWizardTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void twoModulesAreOfferedAndTaken()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        UseLanMode(form);
+        Answer(rig, true);
+        rig.dialogs.pushModal([&](QDialog *dialog) {
+            TfrmSearch *wizard = Wizard(dialog);
+            if (wizard->currentStep() != 2)
+                return -1;
+            if (wizard->FoundDevices != QStringList{Zeta, Alpha})
+                return -2;
+            if (Items(wizard->cbMXDevice) != QStringList{Alpha, Zeta})
+                return -3;
+            if (wizard->windowTitle() != QLatin1String("Matrix found"))
+                return -4;
+            // The caption shows the last progress text.
+            if (wizard->kxSearching->Caption()
+                != QLatin1String("Searching TCP control device ...-"))
+                return -5;
+            wizard->btnYES->click();
+            return wizard->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Modal) , QStringLiteral("frmSearch"));
+        QCOMPARE(rig.dialogs.calls().last().answer, QString::number(QDialog::Accepted));
+        QComboBox *list = form.connection()->cbLANDevice;
+        QCOMPARE(Items(list), (QStringList{Alpha, Zeta}));
+        QCOMPARE(list->currentText(), Alpha); // the one added last
+        QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-1A-2B-3C-4D-02"));
+        QCOMPARE(form.link()->DeviceIP(), QStringLiteral("192.168.0.21"));
+        QCOMPARE(form.statusText(2), QStringLiteral("Search TCP control device ok"));
+        QCOMPARE(rig.transports.udp->sent.size(), std::size_t(1));
+    }
+
+    void knownEntriesAreNotAddedAgain()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        QComboBox *list = form.connection()->cbLANDevice;
+        list->addItem(Zeta.toLower());
+        list->addItem(QString(Alpha).replace(QStringLiteral("Alpha"), QStringLiteral("Old")));
+        Answer(rig, true);
+        rig.dialogs.pushModal([](QDialog *dialog) {
+            Wizard(dialog)->btnYES->click();
+            return dialog->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(list->count(), 3);
+        QVERIFY(Items(list).contains(Alpha));
+        QVERIFY(!Items(list).contains(Zeta));
+        // COM mode: the result text is cleared again.
+        QCOMPARE(form.statusText(2), QString());
+    }
+
+    void stopCancelsTheSearch()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        UseLanMode(form);
+        Answer(rig, true);
+        rig.transports.udp->responder = nullptr;
+        QStringList texts;
+        rig.dialogs.pushModal([&](QDialog *dialog) {
+            auto *wizard = qobject_cast<TfrmSearch *>(dialog);
+            rig.clock.schedule(1000ms, [wizard] { wizard->btnStop->click(); });
+            wizard->FormShow();
+            texts.append(wizard->windowTitle());
+            wizard->FormActivate();
+            texts.append(wizard->windowTitle());
+            wizard->btnStopThenClose->click();
+            return wizard->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(texts, (QStringList{"Auto searching", "Searching cancelled"}));
+        QVERIFY(rig.clock.elapsedMs() <= 1100);
+        QCOMPARE(form.statusText(2), QStringLiteral("Search TCP control device cancelled"));
+        QCOMPARE(form.connection()->cbLANDevice->count(), 0);
+    }
+
+    void manualSearchAddsACrossSubnetDevice()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        Answer(rig, false, QStringLiteral("10.1.1.7"));
+        QStringList seen;
+        rig.dialogs.pushModal([&](QDialog *dialog) {
+            TfrmSearch *wizard = Wizard(dialog);
+            seen.append(QString::number(wizard->currentStep()));
+            for (OctetField *field : wizard->edtIPFields)
+                seen.append(field->text());
+            const std::array<const char *, 4> typed = {"10", "1", "1", "7"};
+            for (std::size_t i = 0; i < 4; ++i)
+                wizard->edtIPFields[i]->setText(QString::fromLatin1(typed[i]));
+            wizard->btnGOClick();
+            seen.append(QString::number(wizard->currentStep()));
+            seen.append(wizard->cbMXDevice1->currentText());
+            wizard->btnDone->click();
+            return wizard->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(seen.mid(0, 5), (QStringList{"3", "192", "168", "0", "220"}));
+        const QString cross = QStringLiteral("[Zeta]-[Static IP]-[10.1.1.7]-[00-1A-2B-3C-4D-01]"
+                                             "-[Cross Subnet]");
+        QCOMPARE(seen.mid(5), (QStringList{"5", cross}));
+        QCOMPARE(Items(form.connection()->cbLANDevice), QStringList{cross});
+        QCOMPARE(rig.transports.udp->sent.back().host, QStringLiteral("10.1.1.7"));
+        QVERIFY(!rig.transports.udp->sent.back().broadcastAllowed);
+    }
+
+    void sameAddressGivesNoCrossSubnetTwin()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        Answer(rig, true, QStringLiteral("192.168.0.20"));
+        QStringList found;
+        rig.dialogs.pushModal([&](QDialog *dialog) {
+            TfrmSearch *wizard = Wizard(dialog);
+            wizard->btnNo->click();
+            const std::array<const char *, 4> typed = {"192", "168", "0", "20"};
+            for (std::size_t i = 0; i < 4; ++i)
+                wizard->edtIPFields[i]->setText(QString::fromLatin1(typed[i]));
+            wizard->btnGOClick();
+            found = wizard->FoundDevices;
+            found.append(QString::number(wizard->currentStep()));
+            wizard->btnDone->click();
+            return wizard->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(found, (QStringList{Zeta, Alpha, "5"}));
+    }
+
+    void nothingFoundEndsWithNo()
+    {
+        ShellRig rig;
+        TForm1 &form = rig.create();
+        int step = 0;
+        int sentBeforeReactivation = 0;
+        rig.dialogs.pushModal([&](QDialog *dialog) {
+            TfrmSearch *wizard = Wizard(dialog);
+            sentBeforeReactivation = int(rig.transports.udp->sent.size());
+            wizard->FormActivate(); // switching applications and back: no second search
+            if (int(rig.transports.udp->sent.size()) != sentBeforeReactivation)
+                return -1;
+            wizard->btnGOClick();
+            step = wizard->currentStep();
+            wizard->btnCloseOfEnd->click();
+            return wizard->result();
+        });
+        form.connection()->btnSearchDevice->click();
+        QCOMPARE(sentBeforeReactivation, 3);
+        QCOMPARE(step, 6);
+        QCOMPARE(rig.dialogs.calls().last().answer, QString::number(TfrmSearch::ResultNo));
+        QCOMPARE(form.connection()->cbLANDevice->count(), 0);
+    }
+
+    void octetFieldsFilterAndClamp()
+    {
+        ShellRig rig;
+        rig.create();
+        TfrmSearch *wizard = rig.windows->secondary().frmSearch;
+        OctetField *first = wizard->edtIPFields[0];
+        OctetField *last = wizard->edtIPFields[3];
+        first->clear();
+        QTest::keyClicks(first, QStringLiteral("3a.0-0"));
+        QCOMPARE(first->text(), QStringLiteral("300"));
+        first->clamp();
+        QCOMPARE(first->text(), QStringLiteral("255"));
+        first->setText(QString());
+        first->clamp();
+        QCOMPARE(first->text(), QStringLiteral("0"));
+        const QList<QPair<QString, QString>> cases = {
+            {"1", "2"}, {"255", "252"}, {"", "2"}, {"010", "010"}};
+        for (const auto &[typed, clamped] : cases) {
+            last->setText(typed);
+            last->clamp();
+            QCOMPARE(last->text(), clamped);
+        }
+        last->setText(QStringLiteral("x"));
+        last->clamp();
+        QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Error), 1);
+        QCOMPARE(last->text(), QStringLiteral("2"));
+    }
+
+    void progressIsShownOnlyOnStepOne()
+    {
+        ShellRig rig;
+        rig.create();
+        TfrmSearch *wizard = rig.windows->secondary().frmSearch;
+        wizard->ShowStep(1);
+        rig.form().DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("abc"));
+        QCOMPARE(wizard->kxSearching->Caption(), QStringLiteral("abc"));
+        wizard->ShowStep(4);
+        rig.form().DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("def"));
+        QCOMPARE(wizard->kxSearching->Caption(), QStringLiteral("abc"));
+    }
+};
+
+QTEST_MAIN(SearchWizardTest)
+#include "tst_search_wizard.moc"
