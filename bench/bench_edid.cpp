@@ -1,0 +1,223 @@
+// EDID read and download from the EDID page, against the simulated switcher on a
+// pseudo-terminal whose line is paced like a 19200-baud serial line (1920 bytes per second).
+// Each operation's elapsed time is set against the wire time of every byte that crossed the
+// line during it (bytes to the switcher plus bytes back, at 1920 bytes per second), which is
+// the least time the operation can take on a real line.
+//
+// The simulated line holds each answer back for its request's wire time and then hands the
+// answer over in 32-byte slices spaced by their wire time, each slice as it starts out. The
+// last slice of every answer therefore arrives one slice's wire time earlier than on a real
+// line; the bench adds these tails back to project the time on a real line.
+//   bench_edid [repetitions]
+#include "edid/ui/EdidPage.h"
+#include "link/KXCOMControl.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
+#include "shell/PortLister.h"
+#include "shell/SettingsLocation.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ProgramWindows.h"
+#include "sim/SimPty.h"
+#include "sim/SwitcherDevice.h"
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr double LineBytesPerSecond = 1920.0;
+constexpr double Target = 0.05;
+
+/// Dialogs that never block: the bench expects none, and counts them.
+class CountingDialogs final : public Dialogs
+{
+public:
+    void information(QWidget *, const QString &text) override { note(text); }
+    void error(QWidget *, const QString &text, const QString &) override { note(text); }
+    bool confirm(QWidget *, const QString &text) override
+    {
+        note(text);
+        return false;
+    }
+    QString openFile(QWidget *, const QString &) override { return {}; }
+    QString saveFile(QWidget *, const QString &) override { return {}; }
+    int showModal(QDialog *) override { return 0; }
+
+    int shown = 0;
+
+private:
+    void note(const QString &text)
+    {
+        ++shown;
+        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(text));
+    }
+};
+
+class OnePort final : public PortLister
+{
+public:
+    explicit OnePort(QString name) : m_name(std::move(name)) {}
+    QStringList ports() const override { return {m_name}; }
+
+private:
+    QString m_name;
+};
+
+qsizetype TotalBytes(const QList<QByteArray> &units)
+{
+    qsizetype total = 0;
+    for (const QByteArray &unit : units)
+        total += unit.size();
+    return total;
+}
+
+double WireMs(qsizetype bytes)
+{
+    return double(bytes) * 1000.0 / LineBytesPerSecond;
+}
+
+/// The order in which requests reached the simulator and slices left it, to find the last
+/// slice of every answer.
+class LineLog : public QObject
+{
+public:
+    explicit LineLog(SwitcherDevice &device)
+    {
+        connect(&device, &SwitcherDevice::unitReceived, this,
+                [this](const QByteArray &) { m_events.push_back(0); });
+        connect(&device, &SwitcherDevice::transmit, this,
+                [this](const QByteArray &bytes) { m_events.push_back(bytes.size()); });
+    }
+    void clear() { m_events.clear(); }
+    /// Wire time of the slices that ended an answer: each one followed by the next request
+    /// or by the end of the log.
+    double tailsMs() const
+    {
+        double total = 0;
+        for (std::size_t i = 0; i < m_events.size(); ++i) {
+            const bool last = i + 1 == m_events.size() || m_events[i + 1] == 0;
+            if (m_events[i] > 0 && last)
+                total += WireMs(m_events[i]);
+        }
+        return total;
+    }
+
+private:
+    std::vector<qsizetype> m_events; // 0 = a request, n = a slice of n bytes
+};
+
+struct Figures
+{
+    std::vector<double> elapsedMs;
+    std::vector<double> projectedMs;
+    std::vector<double> wireMs;
+    qsizetype bytesOut = 0;
+    qsizetype bytesBack = 0;
+    bool failed = false;
+};
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template<typename Action>
+Figures Measure(int repetitions, SwitcherDevice &device, LineLog &log, TForm1 &form,
+                Action action)
+{
+    Figures figures;
+    for (int i = 0; i < repetitions; ++i) {
+        device.state().clearLogs();
+        log.clear();
+        QElapsedTimer timer;
+        timer.start();
+        action();
+        const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+        figures.bytesOut = TotalBytes(device.state().received);
+        figures.bytesBack = TotalBytes(device.state().sent);
+        figures.elapsedMs.push_back(elapsed);
+        figures.projectedMs.push_back(elapsed + log.tailsMs());
+        figures.wireMs.push_back(WireMs(figures.bytesOut + figures.bytesBack));
+        if (form.statusText(2) != QStringLiteral("Done"))
+            figures.failed = true;
+    }
+    return figures;
+}
+
+bool Report(const char *name, const Figures &figures)
+{
+    const double elapsed = Median(figures.elapsedMs);
+    const double projected = Median(figures.projectedMs);
+    const double wire = Median(figures.wireMs);
+    const double excess = wire > 0 ? projected / wire - 1.0 : 0.0;
+    const bool ok = !figures.failed && std::abs(excess) <= Target;
+    std::printf("%-9s %4lld bytes out, %4lld back: wire %6.1f ms, measured %6.1f ms, on a real "
+                "line %6.1f ms (medians of %zu): %+5.1f %% of the wire time, %s\n",
+                name, static_cast<long long>(figures.bytesOut),
+                static_cast<long long>(figures.bytesBack), wire, elapsed, projected,
+                figures.elapsedMs.size(), excess * 100.0,
+                figures.failed ? "FAILED" : (ok ? "within 5 %" : "NOT within 5 %"));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
+
+    SwitcherDevice device;
+    device.faults().setPaced(true);
+    SimPty pty(device);
+    if (!pty.open()) {
+        std::fprintf(stderr, "pseudo-terminal: %s\n", qPrintable(pty.errorString()));
+        return 2;
+    }
+
+    QTemporaryDir dir;
+    RealClock clock;
+    QtTransportFactory transports;
+    CountingDialogs dialogs;
+    OnePort ports(pty.slavePath());
+    ProgramWindows windows(dialogs, transports, clock, ports,
+                           SettingsLocation::inDirectory(dir.path()));
+    TForm1 &form = windows.mainWindow();
+    form.show();
+    form.btnConnectClick();
+    if (!form.link() || !form.link()->Connected()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(pty.slavePath()));
+        return 2;
+    }
+    EdidPage &page = *form.edid();
+    page.cbReadEDIDDataOutput->setCurrentIndex(5);  // "User1 Memory"
+    page.cbDownloadEDIDInput->setCurrentIndex(7);   // "User2 Memory"
+
+    std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n",
+                qPrintable(pty.slavePath()), repetitions);
+    LineLog log(device);
+    const Figures read =
+        Measure(repetitions, device, log, form, [&] { page.btnReadEDIDDataClick(); });
+    const Figures download =
+        Measure(repetitions, device, log, form, [&] { page.btnDownloadEDIDClick(); });
+    const bool readOk = Report("read", read);
+    const bool downloadOk = Report("download", download);
+    const bool stored = device.state().userMemory[1] == device.state().userMemory[0];
+    std::printf("downloaded block arrived intact: %s\n", stored ? "yes" : "no");
+
+    form.close();
+    return readOk && downloadOk && stored && dialogs.shown == 0 ? 0 : 1;
+}

@@ -1,0 +1,165 @@
+// Firmware upload speed: a main part goes through the link to the simulated switcher over a
+// pseudo-terminal (COM mode) or loopback TCP (LAN mode). On a line paced at 19200 baud the
+// upload is compared with what the wire allows: every packet out and every answer back at
+// 1920 bytes per second. The 300 ms pauses before the packets and the restart wait after
+// them are not part of the measured span.
+//
+//   bench_firmware            paced run of an 8 KiB part, unpaced runs of 64 KiB
+//   bench_firmware --full     also the paced run of a 64 KiB part (about 40 s)
+
+#include "link/Frames.h"
+#include "link/KXCOMControl.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
+#include "sim/SimFirmware.h"
+#include "sim/SimPty.h"
+#include "sim/SimTcpServer.h"
+#include "sim/SwitcherDevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHostAddress>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum class Line { Pty, Tcp };
+
+constexpr double WireBytesPerSecond = 1920.0;
+constexpr double TargetEfficiency = 0.97;
+const QString TcpAddress = QStringLiteral("127.0.0.77");
+
+struct Upload
+{
+    double seconds = 0;
+    int packets = 0;
+    bool intact = false;
+};
+
+QByteArray MakeImage(int size)
+{
+    QByteArray image(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        image[i] = char((i * 131 + (i >> 9)) & 0xFF);
+    return image;
+}
+
+std::optional<Upload> RunUpload(Line line, bool paced, int size)
+{
+    SwitcherDevice device;
+    SimFirmware firmware(device);
+    device.faults().setPaced(paced);
+    SimPty pty(device);
+    SimTcpServer server(device);
+
+    RealClock clock;
+    QtTransportFactory transports;
+    ProgramFlags flags;
+    TKXCOMControl link(flags, transports, clock);
+    if (line == Line::Pty) {
+        if (!pty.open()) {
+            std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(pty.errorString()));
+            return std::nullopt;
+        }
+        link.setControlMode(cmCOM);
+        link.setComPort(pty.slavePath());
+    } else {
+        if (!server.listen(QHostAddress(TcpAddress))) {
+            std::fprintf(stderr, "cannot listen on %s: %s\n", qPrintable(TcpAddress),
+                         qPrintable(server.errorString()));
+            return std::nullopt;
+        }
+        link.setControlMode(cmLAN);
+        link.setDeviceIP(TcpAddress);
+    }
+    if (!link.Open()) {
+        std::fprintf(stderr, "the link cannot open its line\n");
+        return std::nullopt;
+    }
+
+    // The span runs from the first packet on the wire to the switcher's last answer.
+    QElapsedTimer timer;
+    qint64 startNs = -1;
+    qint64 endNs = -1;
+    Upload upload;
+    QObject::connect(&link, &TKXCOMControl::notify, &link,
+                     [&](int code, qint64, qint64, const QString &) {
+                         if (code == NotifyDataDump && startNs < 0)
+                             startNs = timer.nsecsElapsed();
+                         if (code == NotifyProgress)
+                             ++upload.packets;
+                         if (code == NotifyTransferDone) {
+                             endNs = timer.nsecsElapsed();
+                             // Ends the restart wait that follows a main part at once.
+                             flags.StopRequested = true;
+                         }
+                     });
+    const QByteArray image = MakeImage(size);
+    link.WriteStream = image;
+    TCommandResult result;
+    timer.start();
+    link.WriteMainFirmware(MakeFrame(0x20, 1, 1, 0, 1, 0), result);
+    if (startNs < 0 || endNs < 0) {
+        std::fprintf(stderr, "the upload did not complete\n");
+        return std::nullopt;
+    }
+    upload.seconds = double(endNs - startNs) / 1e9;
+    upload.intact = firmware.image(1, 1) == image;
+    return upload;
+}
+
+bool ReportPaced(int size)
+{
+    const auto upload = RunUpload(Line::Pty, true, size);
+    if (!upload)
+        return false;
+    const double packets = double(upload->packets);
+    const double ceiling = packets * double(PacketSize + FrameSize) / WireBytesPerSecond;
+    // The simulated line holds each answer back for its request's wire time but hands the
+    // answer's own bytes over as they start out, so the measured span lacks the answers'
+    // wire time. What the controller adds on top of the line is the measured span minus the
+    // requests' wire time; a real line would take the ceiling plus that.
+    const double requestsOnWire = packets * double(PacketSize) / WireBytesPerSecond;
+    const double overhead = std::max(upload->seconds - requestsOnWire, 0.0);
+    const double efficiency = ceiling / (ceiling + overhead);
+    std::printf("paced 19200 baud, pty, %3d KiB: %3d packets, %7.3f s measured, %7.3f s wire "
+                "ceiling (out + back), controller overhead %6.1f ms (%.2f ms per packet), "
+                "%5.1f %% of the ceiling (target >= %.0f %%) %s%s\n",
+                size / 1024, upload->packets, upload->seconds, ceiling, overhead * 1000.0,
+                overhead * 1000.0 / std::max(packets, 1.0), efficiency * 100.0,
+                TargetEfficiency * 100.0, efficiency >= TargetEfficiency ? "ok" : "BELOW TARGET",
+                upload->intact ? "" : ", IMAGE DIFFERS");
+    return efficiency >= TargetEfficiency && upload->intact;
+}
+
+bool ReportUnpaced(Line line, int size)
+{
+    const auto upload = RunUpload(line, false, size);
+    if (!upload)
+        return false;
+    std::printf("unpaced, %s, %3d KiB: %3d packets, %7.3f s, %8.1f KiB/s%s\n",
+                line == Line::Pty ? "pty" : "tcp", size / 1024, upload->packets, upload->seconds,
+                double(size) / 1024.0 / upload->seconds, upload->intact ? "" : ", IMAGE DIFFERS");
+    return upload->intact;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const bool full = QCoreApplication::arguments().contains(QStringLiteral("--full"));
+
+    std::printf("firmware upload of a main part (packets of 270 bytes, answers of 13)\n");
+    bool ok = ReportPaced(8 * 1024);
+    if (full)
+        ok = ReportPaced(64 * 1024) && ok;
+    else
+        std::printf("(run with --full for the paced 64 KiB upload, about 40 s)\n");
+    ok = ReportUnpaced(Line::Pty, 64 * 1024) && ok;
+    ok = ReportUnpaced(Line::Tcp, 64 * 1024) && ok;
+    return ok ? 0 : 1;
+}

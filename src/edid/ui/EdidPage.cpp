@@ -1,0 +1,553 @@
+#include "edid/ui/EdidPage.h"
+
+#include "edid/EdidBlock.h"
+#include "edid/EdidPortLists.h"
+#include "edid/ui/EdidGrid.h"
+#include "link/Frames.h"
+#include "link/KXCOMControl.h"
+#include "shell/ui/DeviceStatusView.h"
+#include "shell/ui/MainWindow.h"
+#include "ui/Dialogs.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int ButtonWidth = 80;
+constexpr int PopupMargin = 24;
+
+const QString FileFilter = QStringLiteral("Binary file(*.bin)|*.bin");
+const QString SelectFirst = QStringLiteral("Select list item first");
+const QString Busy = QStringLiteral("In processing, command ignored");
+const QString Done = QStringLiteral("Done");
+const QString Setting = QStringLiteral("Setting...");
+const QString Copying = QStringLiteral("Copying...");
+const QString Reading = QStringLiteral("Reading...");
+const QString Downloading = QStringLiteral("Downloading...");
+
+template<typename T>
+T *named(T *widget, const char *name, const QString &accessibleName)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+QLabel *label(const QString &text, const char *name, QWidget *buddy, QWidget *parent)
+{
+    auto *result = named(new QLabel(text, parent), name, text.trimmed());
+    result->setBuddy(buddy);
+    result->setMinimumWidth(result->sizeHint().width());
+    return result;
+}
+
+QComboBox *pickList(const char *name, const QString &accessibleName, int characters,
+                    QWidget *parent)
+{
+    auto *list = named(new QComboBox(parent), name, accessibleName);
+    list->setEditable(false);
+    // The lists keep a fixed width however long the tags are; the open list shows them whole.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(characters);
+    return list;
+}
+
+std::uint8_t sub(EdidSubcommand subcommand)
+{
+    return std::uint8_t(subcommand);
+}
+
+void fitPopup(QComboBox *list)
+{
+    list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + PopupMargin);
+}
+
+void fillList(QComboBox *list, const QStringList &entries, int selected)
+{
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentIndex(selected >= 0 && selected < list->count() ? selected : 0);
+    fitPopup(list);
+}
+
+} // namespace
+
+EdidPage::EdidPage(TForm1 &form, QWidget *page)
+    : QObject(page), m_form(form)
+{
+    setObjectName(QStringLiteral("EdidPage"));
+    auto *controls = new QWidget(page);
+    controls->setObjectName(QStringLiteral("pnlEDIDControls"));
+    auto *column = new QVBoxLayout(controls);
+    column->setContentsMargins(0, 0, 0, 0);
+    buildModeGroup(controls);
+    buildDataGroup(controls);
+    column->addWidget(gbEDIDModeCtrl);
+    column->addWidget(gbEDIDDataCtrl);
+    column->addStretch(1);
+    buildContentGroup(page);
+    gbEDIDContent->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    if (QLayout *layout = page->layout()) {
+        layout->addWidget(controls);
+        layout->addWidget(gbEDIDContent);
+    }
+
+    for (QPushButton *button : {btnSetEDIDMode, btnCopyEDID, btnReadEDIDData, btnDownloadEDID,
+                                btnClearEDIDContent})
+        button->setFixedWidth(ButtonWidth);
+
+    BuildEDIDPortLists();
+    form.hooks().ShowEmptyEDIDData = [this] { ShowEDIDData(nullptr); };
+    form.hooks().BuildEDIDPortLists = [this] { BuildEDIDPortLists(); };
+    form.setPageShowHandler(page, [this] { tsEDIDCtrlShow(); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+void EdidPage::buildModeGroup(QWidget *parent)
+{
+    gbEDIDModeCtrl = named(new QGroupBox(QStringLiteral("EDID mode control"), parent),
+                           "gbEDIDModeCtrl", QStringLiteral("EDID mode control"));
+    auto *grid = new QGridLayout(gbEDIDModeCtrl);
+
+    cbEDIDMode = pickList("cbEDIDMode", QStringLiteral("EDID mode to set"), 10, gbEDIDModeCtrl);
+    cbEDIDMode->addItems(EdidPortLists::ModeEntries());
+    cbEDIDMode->setCurrentIndex(0);
+    fitPopup(cbEDIDMode);
+    cbSetEDIDModeInput = pickList("cbSetEDIDModeInput", QStringLiteral("Input to set"), 5,
+                                  gbEDIDModeCtrl);
+    btnSetEDIDMode = named(new QPushButton(QStringLiteral("&Set"), gbEDIDModeCtrl),
+                           "btnSetEDIDMode", QStringLiteral("Set EDID mode"));
+    grid->addWidget(label(QStringLiteral("Set EDID mode"), "lblSetEDIDMode", cbEDIDMode,
+                          gbEDIDModeCtrl), 0, 0);
+    grid->addWidget(cbEDIDMode, 0, 1);
+    grid->addWidget(label(QStringLiteral("to"), "lblSetEDIDModeTo", cbSetEDIDModeInput,
+                          gbEDIDModeCtrl), 0, 2);
+    grid->addWidget(cbSetEDIDModeInput, 0, 3);
+    grid->addWidget(btnSetEDIDMode, 0, 4);
+
+    cbCopyEDIDOutput = pickList("cbCopyEDIDOutput", QStringLiteral("Output to copy EDID from"),
+                                10, gbEDIDModeCtrl);
+    cbCopyEDIDInput = pickList("cbCopyEDIDInput", QStringLiteral("Input to copy EDID to"), 5,
+                               gbEDIDModeCtrl);
+    btnCopyEDID = named(new QPushButton(QStringLiteral("&Copy"), gbEDIDModeCtrl), "btnCopyEDID",
+                        QStringLiteral("Copy EDID"));
+    grid->addWidget(label(QStringLiteral("Copy EDID from"), "lblCopyEDIDFrom", cbCopyEDIDOutput,
+                          gbEDIDModeCtrl), 1, 0);
+    grid->addWidget(cbCopyEDIDOutput, 1, 1);
+    grid->addWidget(label(QStringLiteral("to"), "lblCopyEDIDTo", cbCopyEDIDInput,
+                          gbEDIDModeCtrl), 1, 2);
+    grid->addWidget(cbCopyEDIDInput, 1, 3);
+    grid->addWidget(btnCopyEDID, 1, 4);
+
+    connect(btnSetEDIDMode, &QPushButton::clicked, this, &EdidPage::btnSetEDIDModeClick);
+    connect(btnCopyEDID, &QPushButton::clicked, this, &EdidPage::btnCopyEDIDClick);
+}
+
+void EdidPage::buildDataGroup(QWidget *parent)
+{
+    gbEDIDDataCtrl = named(new QGroupBox(QStringLiteral("EDID data control"), parent),
+                           "gbEDIDDataCtrl", QStringLiteral("EDID data control"));
+    auto *grid = new QGridLayout(gbEDIDDataCtrl);
+
+    cbReadEDIDDataOutput = pickList("cbReadEDIDDataOutput", QStringLiteral("Read EDID data from"),
+                                    10, gbEDIDDataCtrl);
+    btnReadEDIDData = named(new QPushButton(QStringLiteral("&Read"), gbEDIDDataCtrl),
+                            "btnReadEDIDData", QStringLiteral("Read EDID data"));
+    grid->addWidget(label(QStringLiteral("Read EDID data from "), "lblReadEDIDData",
+                          cbReadEDIDDataOutput, gbEDIDDataCtrl), 0, 0);
+    grid->addWidget(cbReadEDIDDataOutput, 0, 1);
+    grid->addWidget(btnReadEDIDData, 0, 2);
+
+    cbDownloadEDIDInput = pickList("cbDownloadEDIDInput",
+                                   QStringLiteral("Download EDID data to"), 10, gbEDIDDataCtrl);
+    btnDownloadEDID = named(new QPushButton(QStringLiteral("&Download"), gbEDIDDataCtrl),
+                            "btnDownloadEDID", QStringLiteral("Download EDID data"));
+    grid->addWidget(label(QStringLiteral("Download EDID data to"), "lblDownloadEDID",
+                          cbDownloadEDIDInput, gbEDIDDataCtrl), 1, 0);
+    grid->addWidget(cbDownloadEDIDInput, 1, 1);
+    grid->addWidget(btnDownloadEDID, 1, 2);
+
+    const QStyle *style = QApplication::style();
+    edtOpenEDID = named(new QLineEdit(gbEDIDDataCtrl), "edtOpenEDID",
+                        QStringLiteral("Open EDID file"));
+    BitBtn1 = named(new QToolButton(gbEDIDDataCtrl), "BitBtn1",
+                    QStringLiteral("Choose an EDID file to open"));
+    BitBtn1->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
+    BitBtn1->setToolTip(QStringLiteral("Open EDID file"));
+    grid->addWidget(label(QStringLiteral("Open EDID file"), "lblOpenEDID", edtOpenEDID,
+                          gbEDIDDataCtrl), 2, 0);
+    grid->addWidget(edtOpenEDID, 2, 1);
+    grid->addWidget(BitBtn1, 2, 2);
+
+    edtSaveEDID = named(new QLineEdit(gbEDIDDataCtrl), "edtSaveEDID",
+                        QStringLiteral("Save to EDID file"));
+    btnSaveEDID = named(new QToolButton(gbEDIDDataCtrl), "btnSaveEDID",
+                        QStringLiteral("Choose a file to save the EDID content to"));
+    btnSaveEDID->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
+    btnSaveEDID->setToolTip(QStringLiteral("Save to EDID file"));
+    grid->addWidget(label(QStringLiteral("Save to EDID file"), "lblSaveEDID", edtSaveEDID,
+                          gbEDIDDataCtrl), 3, 0);
+    grid->addWidget(edtSaveEDID, 3, 1);
+    grid->addWidget(btnSaveEDID, 3, 2);
+
+    btnClearEDIDContent = named(new QPushButton(QStringLiteral("C&lear"), gbEDIDDataCtrl),
+                                "btnClearEDIDContent", QStringLiteral("Clear EDID content"));
+    grid->addWidget(btnClearEDIDContent, 4, 2);
+
+    connect(btnReadEDIDData, &QPushButton::clicked, this, &EdidPage::btnReadEDIDDataClick);
+    connect(btnDownloadEDID, &QPushButton::clicked, this, &EdidPage::btnDownloadEDIDClick);
+    connect(BitBtn1, &QToolButton::clicked, this, &EdidPage::btnOpenEDIDClick);
+    connect(btnSaveEDID, &QToolButton::clicked, this, &EdidPage::btnSaveEDIDClick);
+    connect(btnClearEDIDContent, &QPushButton::clicked, this,
+            &EdidPage::btnClearEDIDContentClick);
+}
+
+void EdidPage::buildContentGroup(QWidget *parent)
+{
+    gbEDIDContent = named(new QGroupBox(QStringLiteral("EDID content"), parent), "gbEDIDContent",
+                          QStringLiteral("EDID content"));
+    auto *layout = new QVBoxLayout(gbEDIDContent);
+    sgEDIDContent = new EdidGrid(gbEDIDContent);
+    layout->addWidget(sgEDIDContent);
+    layout->addStretch(1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Content grid and files
+
+bool EdidPage::ShowEDIDData(const QByteArray *stream)
+{
+    return sgEDIDContent->showBlock(stream);
+}
+
+void EdidPage::ClearEDIDData()
+{
+    sgEDIDContent->clearData();
+}
+
+bool EdidPage::CollectEDIDData(QByteArray &stream) const
+{
+    return sgEDIDContent->collect(stream);
+}
+
+void EdidPage::btnOpenEDIDClick()
+{
+    // The link reads WriteStream in place while it downloads or writes firmware; replacing it
+    // in the middle of such an exchange would pull the bytes from under it.
+    if (!m_form.flags().CommandIdle) {
+        m_form.ShowStatus(3, Busy);
+        return;
+    }
+    const QString path = m_form.dialogs().openFile(&m_form, FileFilter);
+    if (path.isEmpty())
+        return;
+    edtOpenEDID->setText(path);
+    TForm1::MoveCaretToEnd(edtOpenEDID);
+
+    TKXCOMControl *link = m_form.link();
+    if (!link || !m_form.flags().CommandIdle)
+        return;
+    const EdidFileContent content = EdidBlock::ReadFile(path);
+    if (content.outcome == EdidFileContent::Outcome::Unreadable) {
+        m_form.dialogs().error(&m_form, content.error);
+        return;
+    }
+    link->WriteStream = content.bytes;
+    if (!ShowEDIDData(&link->WriteStream)) {
+        link->WriteStream.clear();
+        m_form.dialogs().error(&m_form, QStringLiteral("EDID data not valid."));
+    }
+}
+
+void EdidPage::btnSaveEDIDClick()
+{
+    QByteArray block;
+    if (!CollectEDIDData(block)) {
+        m_form.dialogs().information(&m_form, QStringLiteral("EDID Content empty."));
+        return;
+    }
+    const QString chosen = m_form.dialogs().saveFile(&m_form, FileFilter);
+    if (chosen.isEmpty())
+        return;
+    const QString path = EdidBlock::WithBinExtension(chosen);
+    edtSaveEDID->setText(path);
+    TForm1::MoveCaretToEnd(edtSaveEDID);
+    if (QFileInfo::exists(path)
+        && !m_form.dialogs().confirm(&m_form, path + QStringLiteral(" exists, overwrite it?")))
+        return;
+
+    EdidBytes raw{};
+    std::copy_n(block.constData(), raw.size(), reinterpret_cast<char *>(raw.data()));
+    QString error;
+    if (!EdidBlock::WriteFile(path, raw, &error))
+        m_form.dialogs().error(&m_form, error);
+}
+
+void EdidPage::btnClearEDIDContentClick()
+{
+    ClearEDIDData();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port-choice lists
+
+QString EdidPage::portTag(int tag) const
+{
+    const QLineEdit *edit = m_form.FindTagEdit(tag);
+    return edit ? edit->text() : QString();
+}
+
+void EdidPage::BuildEDIDPortLists()
+{
+    const auto inputTag = [this](int port) { return portTag(port); };
+    const auto outputTag = [this](int port) {
+        return portTag(EdidPortLists::OutputTagBase + port);
+    };
+    fillList(cbSetEDIDModeInput, EdidPortLists::InputEntries(inputTag), 0);
+    fillList(cbCopyEDIDInput, EdidPortLists::InputEntries(inputTag), 0);
+    fillList(cbDownloadEDIDInput, EdidPortLists::DownloadEntries(inputTag), 0);
+    fillList(cbCopyEDIDOutput, EdidPortLists::OutputEntries(outputTag), 0);
+    fillList(cbReadEDIDDataOutput, EdidPortLists::ReadEntries(outputTag), 0);
+}
+
+void EdidPage::RebuildEDIDPortLists()
+{
+    const std::array<QComboBox *, 5> lists{cbSetEDIDModeInput, cbCopyEDIDInput,
+                                           cbDownloadEDIDInput, cbCopyEDIDOutput,
+                                           cbReadEDIDDataOutput};
+    std::array<int, 5> positions{};
+    for (std::size_t i = 0; i < lists.size(); ++i)
+        positions[i] = lists[i]->currentIndex();
+    BuildEDIDPortLists();
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        if (positions[i] >= 0 && positions[i] < lists[i]->count())
+            lists[i]->setCurrentIndex(positions[i]);
+    }
+}
+
+void EdidPage::tsEDIDCtrlShow()
+{
+    RebuildEDIDPortLists();
+}
+
+bool EdidPage::IsUserMemoryEntry(const QComboBox *list)
+{
+    return list && EdidPortLists::IsUserMemoryText(list->currentText());
+}
+
+int EdidPage::FirstUserMemoryIndex(const QComboBox *list)
+{
+    if (!list)
+        return -1;
+    for (int i = 0; i < list->count(); ++i) {
+        if (EdidPortLists::IsUserMemoryText(list->itemText(i)))
+            return i;
+    }
+    return -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Queries and checks
+
+std::uint8_t EdidPage::QueryEDIDControlMode()
+{
+    DeviceStatusView *status = m_form.deviceStatus();
+    return status ? status->QueryEDIDControlMode() : QueryFailed;
+}
+
+std::uint8_t EdidPage::QueryOutputConnection(int output)
+{
+    DeviceStatusView *status = m_form.deviceStatus();
+    return status ? status->QueryOutputConnection(output) : QueryFailed;
+}
+
+bool EdidPage::PrepareEDIDChange(const QString &statusText)
+{
+    TCommandResult result;
+    m_form.RunCommand(statusText, EdidCommand, sub(EdidSubcommand::Prepare), EdidPrepareCode, 0,
+                      0, 0, result);
+    return result.Success;
+}
+
+bool EdidPage::listsChosen(std::initializer_list<const QComboBox *> lists)
+{
+    for (const QComboBox *list : lists) {
+        if (list->currentIndex() <= 0) {
+            m_form.ShowStatus(3, SelectFirst);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EdidPage::EDIDControlPermitted()
+{
+    const std::uint8_t mode = QueryEDIDControlMode();
+    if (mode == QueryFailed)
+        return false;
+    if (mode == EdidControlLockedMode) {
+        m_form.dialogs().information(
+            &m_form, QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise EDID "
+                                    "software control mode not permitted."));
+        return false;
+    }
+    return true;
+}
+
+bool EdidPage::OutputHasDisplay(int output)
+{
+    const std::uint8_t answer = QueryOutputConnection(output);
+    if (answer == QueryFailed)
+        return false;
+    if (answer == OutputNotConnected) {
+        m_form.dialogs().information(
+            &m_form, QStringLiteral("EDID can not be read because output not connected.\r\n"
+                                    "[Output")
+                         + QString::number(output) + QLatin1Char(']'));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Actions
+
+void EdidPage::btnSetEDIDModeClick()
+{
+    if (!listsChosen({cbEDIDMode, cbSetEDIDModeInput}))
+        return;
+    m_form.ShowStatus(3, QString());
+    if (!EDIDControlPermitted())
+        return;
+    if (!PrepareEDIDChange(Setting))
+        return;
+
+    const int input = cbSetEDIDModeInput->currentIndex();
+    const bool allInputs = input == cbSetEDIDModeInput->count() - 1;
+    const int mode = cbEDIDMode->currentIndex();
+    TCommandResult result;
+    if (mode == cbEDIDMode->count() - 1) {
+        if (allInputs)
+            m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::DefaultAll),
+                              EdidDefaultAllCode, 0, 0, 0, result);
+        else
+            m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::DefaultOne),
+                              std::uint16_t(input), 0, 0, 0, result);
+        return;
+    }
+    QStringList entries;
+    for (int i = 0; i < cbEDIDMode->count(); ++i)
+        entries.append(cbEDIDMode->itemText(i));
+    const std::optional<std::uint16_t> code = EdidPortLists::ModeCode(entries, mode);
+    if (!code)
+        return;
+    if (allInputs)
+        m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::SetModeAll), *code, 0, 0, 0,
+                          result);
+    else
+        m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::SetModeOne), *code,
+                          std::uint16_t(input), 0, 0, result);
+}
+
+void EdidPage::btnCopyEDIDClick()
+{
+    if (!listsChosen({cbCopyEDIDOutput, cbCopyEDIDInput}))
+        return;
+    m_form.ShowStatus(3, QString());
+    if (!EDIDControlPermitted())
+        return;
+    const int output = cbCopyEDIDOutput->currentIndex();
+    if (output <= EdidPortLists::PortCount && !OutputHasDisplay(output))
+        return;
+    if (!PrepareEDIDChange(Copying))
+        return;
+
+    const int input = cbCopyEDIDInput->currentIndex();
+    TCommandResult result;
+    if (input == cbCopyEDIDInput->count() - 1)
+        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyAll),
+                          std::uint16_t(output), 0, 0, 0, result);
+    else
+        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyOne),
+                          std::uint16_t(output), std::uint16_t(input), 0, 0, result);
+}
+
+void EdidPage::btnReadEDIDDataClick()
+{
+    if (!listsChosen({cbReadEDIDDataOutput}))
+        return;
+    const int entry = cbReadEDIDDataOutput->currentIndex();
+    const std::optional<std::uint16_t> code = EdidPortLists::ReadCode(entry);
+    if (!code)
+        return;
+    ClearEDIDData();
+    if (EdidPortLists::ReadsOutput(entry) && !OutputHasDisplay(entry))
+        return;
+    if (!m_form.BeginExchange(Reading))
+        return;
+    m_form.ShowStatus(3, QString());
+
+    TKXCOMControl *link = m_form.link();
+    TCommandResult result;
+    link->ReadEDID(MakeFrame(EdidCommand, sub(EdidSubcommand::Read), *code), result);
+    if (result.Success) {
+        m_form.ShowStatus(2, Done);
+        if (!ShowEDIDData(&link->ReadStream))
+            m_form.dialogs().information(
+                &m_form, QStringLiteral("EDID data not valid. Please try to read again."));
+    }
+    m_form.EndExchange();
+}
+
+void EdidPage::btnDownloadEDIDClick()
+{
+    if (!listsChosen({cbDownloadEDIDInput}))
+        return;
+    const std::optional<EdidPortLists::Target> target =
+        EdidPortLists::DownloadTarget(cbDownloadEDIDInput->currentIndex());
+    if (!target)
+        return;
+    if (!EDIDControlPermitted())
+        return;
+    TKXCOMControl *link = m_form.link();
+    if (!link)
+        return;
+    if (!CollectEDIDData(link->WriteStream)) {
+        m_form.ShowStatus(3, QStringLiteral("EDID Content empty, open EDID file first"));
+        return;
+    }
+    // The block shown at the click is the one sent, whatever happens to the grid or the
+    // buffer while the preparing command waits for its answer.
+    const QByteArray block = link->WriteStream;
+    m_form.ShowStatus(3, QString());
+    if (!PrepareEDIDChange(Downloading))
+        return;
+    if (!m_form.BeginExchange(Downloading))
+        return;
+
+    link = m_form.link();
+    link->WriteStream = block;
+    TCommandResult result;
+    link->DownloadEDID(MakeFrame(EdidCommand, sub(target->subcommand), target->code), result);
+    if (result.Success)
+        m_form.ShowStatus(2, Done);
+    m_form.EndExchange();
+}

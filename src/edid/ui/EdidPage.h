@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <initializer_list>
+
+class EdidGrid;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+class TForm1;
+
+/// The "EDID control" page: setting the EDID mode of inputs, copying a display's EDID to
+/// inputs, reading a block from an output or a user memory into the content grid,
+/// downloading the grid's block to the switcher, and opening and saving EDID files.
+class EdidPage : public QObject
+{
+    Q_OBJECT
+public:
+    EdidPage(TForm1 &form, QWidget *page);
+
+    // Content grid.
+    /// Writes the grid headers; with a stream, checks it and shows its block when valid.
+    bool ShowEDIDData(const QByteArray *stream);
+    void ClearEDIDData();
+    /// Fills `stream` from the grid; true only with a complete grid (256 bytes).
+    bool CollectEDIDData(QByteArray &stream) const;
+
+    // Port-choice lists.
+    /// Fills the five port lists from the current port tags and selects their prompts.
+    void BuildEDIDPortLists();
+    /// The same, keeping each list's selected position.
+    void RebuildEDIDPortLists();
+    void tsEDIDCtrlShow();
+    static bool IsUserMemoryEntry(const QComboBox *list);
+    static int FirstUserMemoryIndex(const QComboBox *list);
+
+    // Switcher queries and steps shared by the actions.
+    /// The switcher's EDID control mode, 255 when the query failed (asked through the
+    /// device status view).
+    std::uint8_t QueryEDIDControlMode();
+    /// 15 when output n has a display, 240 when it has not, 255 when the query failed.
+    std::uint8_t QueryOutputConnection(int output);
+    bool PrepareEDIDChange(const QString &statusText);
+
+    // Handlers.
+    void btnSetEDIDModeClick();
+    void btnCopyEDIDClick();
+    void btnReadEDIDDataClick();
+    void btnDownloadEDIDClick();
+    void btnOpenEDIDClick();
+    void btnSaveEDIDClick();
+    void btnClearEDIDContentClick();
+
+    QGroupBox *gbEDIDModeCtrl = nullptr;
+    QComboBox *cbEDIDMode = nullptr;
+    QComboBox *cbSetEDIDModeInput = nullptr;
+    QPushButton *btnSetEDIDMode = nullptr;
+    QComboBox *cbCopyEDIDOutput = nullptr;
+    QComboBox *cbCopyEDIDInput = nullptr;
+    QPushButton *btnCopyEDID = nullptr;
+
+    QGroupBox *gbEDIDDataCtrl = nullptr;
+    QComboBox *cbReadEDIDDataOutput = nullptr;
+    QPushButton *btnReadEDIDData = nullptr;
+    QComboBox *cbDownloadEDIDInput = nullptr;
+    QPushButton *btnDownloadEDID = nullptr;
+    QLineEdit *edtOpenEDID = nullptr;
+    QToolButton *BitBtn1 = nullptr;
+    QLineEdit *edtSaveEDID = nullptr;
+    QToolButton *btnSaveEDID = nullptr;
+    QPushButton *btnClearEDIDContent = nullptr;
+
+    QGroupBox *gbEDIDContent = nullptr;
+    EdidGrid *sgEDIDContent = nullptr;
+
+private:
+    void buildModeGroup(QWidget *parent);
+    void buildDataGroup(QWidget *parent);
+    void buildContentGroup(QWidget *parent);
+    /// False (with the hint in the status bar) when a list still shows its prompt.
+    bool listsChosen(std::initializer_list<const QComboBox *> lists);
+    /// The control check: false when the query failed or software control is not permitted.
+    bool EDIDControlPermitted();
+    /// The connection check of output n: false when it failed or no display is attached.
+    bool OutputHasDisplay(int output);
+    QString portTag(int tag) const;
+
+    TForm1 &m_form;
+};

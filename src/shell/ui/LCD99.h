@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLCDNumber>
+#include <QString>
+
+/// A seven-segment digit display, red segments on black, that shows a decimal text. It
+/// keeps the text it was given, so the number shown can be read back; a text longer than
+/// the display's digit places widens the display rather than losing its leading digits.
+class TLCD99 : public QLCDNumber
+{
+    Q_OBJECT
+public:
+    explicit TLCD99(QWidget *parent = nullptr);
+
+    /// The number of digit places when the text fits.
+    void setDigitCount(int places);
+    int digitPlaces() const { return m_places; }
+
+    void setText(const QString &text);
+    QString text() const { return m_text; }
+
+private:
+    void refresh();
+
+    int m_places = 4;
+    QString m_text = QStringLiteral("8");
+};

@@ -1,0 +1,51 @@
+#include "SimShellRig.h"
+
+#include "link/Frames.h"
+#include "link/KXCOMControl.h"
+#include "shell/SettingsLocation.h"
+#include "shell/ui/MainWindow.h"
+
+#include <algorithm>
+
+SimShellRig::SimShellRig()
+{
+    if (!pty.open())
+        qFatal("no pseudo-terminal: %s", qPrintable(pty.errorString()));
+    ports.names = {pty.slavePath()};
+    windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, ports,
+                                               SettingsLocation::inDirectory(dir.path()));
+    form().show();
+}
+
+SimShellRig::~SimShellRig()
+{
+    windows.reset();
+}
+
+bool SimShellRig::connect()
+{
+    if (!form().link()->Connected())
+        form().btnConnectClick();
+    clearReceived();
+    return form().link()->Connected();
+}
+
+void SimShellRig::onFrame(std::function<void(const TCommandFrame &frame)> action)
+{
+    QObject::connect(&device, &SwitcherDevice::unitReceived, &device,
+                     [action](const QByteArray &unit) {
+                         if (unit.size() != qsizetype(FrameSize))
+                             return;
+                         TCommandFrame frame{};
+                         std::copy_n(reinterpret_cast<const std::uint8_t *>(unit.constData()),
+                                     FrameSize, frame.begin());
+                         action(frame);
+                     });
+}
+
+QByteArray SimShellRig::Frame(std::uint8_t command, std::uint8_t subcommand, std::uint16_t p1,
+                              std::uint16_t p2)
+{
+    const TCommandFrame frame = MakeFrame(command, subcommand, p1, p2);
+    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
+}
