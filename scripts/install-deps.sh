@@ -12,6 +12,7 @@ packages=(
     qt6-serialport-dev      # QSerialPort; Debian has no separate libqt6serialport6-dev
     clang
     libclang-rt-14-dev
+    fonts-dejavu-core       # text in the offscreen widget tests and screenshots
 )
 
 missing=()
