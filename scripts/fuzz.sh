@@ -16,6 +16,6 @@ for target in $targets; do
     corpus="build-fuzz/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"
-    "build-fuzz/$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 \
+    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 \
         | tail -n 3
 done
