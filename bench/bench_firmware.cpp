@@ -118,13 +118,11 @@ bool ReportPaced(int size)
         return false;
     const double packets = double(upload->packets);
     const double ceiling = packets * double(PacketSize + FrameSize) / WireBytesPerSecond;
-    // The simulated line holds each answer back for its request's wire time but hands the
-    // answer's own bytes over as they start out, so the measured span lacks the answers'
-    // wire time. What the controller adds on top of the line is the measured span minus the
-    // requests' wire time; a real line would take the ceiling plus that.
-    const double requestsOnWire = packets * double(PacketSize) / WireBytesPerSecond;
-    const double overhead = std::max(upload->seconds - requestsOnWire, 0.0);
-    const double efficiency = ceiling / (ceiling + overhead);
+    // The simulated line hands bytes over only once they have crossed the wire, so the
+    // measured span is what a real line would take and whatever exceeds the ceiling is the
+    // controller's own overhead.
+    const double overhead = upload->seconds - ceiling;
+    const double efficiency = upload->seconds > 0 ? ceiling / upload->seconds : 0.0;
     std::printf("paced 19200 baud, pty, %3d KiB: %3d packets, %7.3f s measured, %7.3f s wire "
                 "ceiling (out + back), controller overhead %6.1f ms (%.2f ms per packet), "
                 "%5.1f %% of the ceiling (target >= %.0f %%) %s%s\n",

@@ -223,9 +223,9 @@ void BuildCeaExtension(std::uint8_t *e, const Profile &profile)
     SealHalf(e);
 }
 
-EdidBlock BuildBlock(const Profile &profile, std::uint16_t product, std::uint32_t serial)
+SimEdidBlock BuildBlock(const Profile &profile, std::uint16_t product, std::uint32_t serial)
 {
-    EdidBlock block{};
+    SimEdidBlock block{};
     const bool hdmi = profile.sound != Sound::None;
     BuildBaseBlock(block.data(), profile, product, serial, hdmi);
     if (hdmi)
@@ -237,7 +237,7 @@ EdidBlock BuildBlock(const Profile &profile, std::uint16_t product, std::uint32_
 
 namespace SimEdid {
 
-EdidBlock Builtin(std::uint16_t code)
+SimEdidBlock Builtin(std::uint16_t code)
 {
     if (code < FirstBuiltinEdidCode || code > LastBuiltinEdidCode)
         return Default();
@@ -246,12 +246,12 @@ EdidBlock Builtin(std::uint16_t code)
                       std::uint32_t(100 + index + 1));
 }
 
-EdidBlock Default()
+SimEdidBlock Default()
 {
     return BuildBlock({"SIM DEFAULT", Picture::Progressive1080, Sound::Stereo}, 0x1000, 100);
 }
 
-EdidBlock Display(int output)
+SimEdidBlock Display(int output)
 {
     const std::string name = "DISPLAY " + std::to_string(output);
     const Picture picture = output % 2 == 0 ? Picture::UltraHd : Picture::Progressive1080;
@@ -260,7 +260,7 @@ EdidBlock Display(int output)
                       std::uint32_t(200 + output));
 }
 
-EdidBlock UserMemory(int memory)
+SimEdidBlock UserMemory(int memory)
 {
     const std::string name = "USER " + std::to_string(memory);
     return BuildBlock({name, Picture::Progressive1080, Sound::Stereo},

@@ -10,7 +10,7 @@
 // (base block and one CEA extension, or a base block and an empty second half for the DVI
 // modes) with correct checksums, so a controller can show and validate it like a real one.
 
-using EdidBlock = std::array<std::uint8_t, 256>;
+using SimEdidBlock = std::array<std::uint8_t, 256>;
 
 inline constexpr std::uint16_t FirstBuiltinEdidCode = 0xF001;
 inline constexpr std::uint16_t LastBuiltinEdidCode = 0xF00F;
@@ -19,13 +19,13 @@ inline constexpr std::size_t BuiltinEdidCount = LastBuiltinEdidCode - FirstBuilt
 namespace SimEdid {
 
 /// The block of built-in mode 0xF001..0xF00F; the default block for any other code.
-EdidBlock Builtin(std::uint16_t code);
+SimEdidBlock Builtin(std::uint16_t code);
 /// What the switcher restores with its "default EDID" commands.
-EdidBlock Default();
+SimEdidBlock Default();
 /// The EDID of a display attached to output 1..8.
-EdidBlock Display(int output);
+SimEdidBlock Display(int output);
 /// The factory content of user memory 1 or 2.
-EdidBlock UserMemory(int memory);
+SimEdidBlock UserMemory(int memory);
 
 /// Header bytes right and each 128-byte half summing to 0.
 bool IsWellFormed(std::span<const std::uint8_t> block);

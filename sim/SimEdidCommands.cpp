@@ -23,7 +23,7 @@ constexpr std::uint16_t AllInputsCode = 0xF0FE;
 constexpr std::uint16_t PortCodeBase = 0xF000;
 constexpr std::uint16_t PrepareCode = 0x00F0;
 constexpr std::uint16_t AllPorts = 0x00FE;
-constexpr std::size_t BlockSize = std::tuple_size_v<EdidBlock>;
+constexpr std::size_t BlockSize = std::tuple_size_v<SimEdidBlock>;
 
 std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
 {
@@ -88,10 +88,10 @@ void SimEdidCommands::setMode(const TCommandFrame &request)
 {
     const std::uint16_t code = FrameParam(request, 1);
     const int input = FrameParam(request, 2);
-    const EdidBlock *block = state().edidForMode(code);
+    const SimEdidBlock *block = state().edidForMode(code);
     if (!block || (request[3] == SubSetOne && !state().isInput(input)))
         return m_device.reply(request, StatusRefused);
-    const EdidBlock chosen = *block;
+    const SimEdidBlock chosen = *block;
     for (int n = 1; n <= SimMaxPorts; ++n) {
         if (state().isInput(n) && (request[3] == SubSetAll || n == input)) {
             state().inputEdid[std::size_t(n - 1)] = chosen;
@@ -109,7 +109,7 @@ void SimEdidCommands::copyDisplay(const TCommandFrame &request)
         state().isOutput(output) && state().displayConnected[std::size_t(output - 1)];
     if (!hasDisplay || (request[3] == SubCopyOne && !state().isInput(input)))
         return m_device.reply(request, StatusRefused);
-    const EdidBlock display = state().displayEdid[std::size_t(output - 1)];
+    const SimEdidBlock display = state().displayEdid[std::size_t(output - 1)];
     for (int n = 1; n <= SimMaxPorts; ++n) {
         if (state().isInput(n) && (request[3] == SubCopyAll || n == input)) {
             state().inputEdid[std::size_t(n - 1)] = display;
@@ -137,7 +137,7 @@ void SimEdidCommands::restoreDefault(const TCommandFrame &request)
 void SimEdidCommands::startRead(const TCommandFrame &request)
 {
     const std::uint16_t code = FrameParam(request, 1);
-    const EdidBlock *source = state().userMemoryFor(code);
+    const SimEdidBlock *source = state().userMemoryFor(code);
     const int output = code - PortCodeBase;
     if (!source && code > PortCodeBase && state().isOutput(output) &&
         state().displayConnected[std::size_t(output - 1)])
@@ -217,7 +217,7 @@ void SimEdidCommands::downloadPacket(const QByteArray &packet)
 
     m_downloaded += packet.mid(qsizetype(PacketHeaderSize), qsizetype(check.length));
     if (m_downloaded.size() == qsizetype(BlockSize)) {
-        EdidBlock block{};
+        SimEdidBlock block{};
         std::copy_n(Bytes(m_downloaded).begin(), BlockSize, block.begin());
         store(block);
         m_downloading = false;
@@ -227,10 +227,10 @@ void SimEdidCommands::downloadPacket(const QByteArray &packet)
     m_device.reply(header, StatusAccepted);
 }
 
-void SimEdidCommands::store(const EdidBlock &block)
+void SimEdidCommands::store(const SimEdidBlock &block)
 {
     const std::uint16_t code = FrameParam(m_downloadStart, 1);
-    if (EdidBlock *memory = state().userMemoryFor(code)) {
+    if (SimEdidBlock *memory = state().userMemoryFor(code)) {
         *memory = block;
         return;
     }

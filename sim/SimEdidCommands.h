@@ -35,7 +35,7 @@ private:
     void sendReadPacket(qsizetype offset);
     void startDownload(const TCommandFrame &request);
     void downloadPacket(const QByteArray &packet);
-    void store(const EdidBlock &block);
+    void store(const SimEdidBlock &block);
 
     SwitcherDevice &m_device;
 

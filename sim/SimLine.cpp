@@ -99,11 +99,14 @@ void SimLine::send(QByteArray answer, SimUnit unit, qsizetype requestBytes)
             schedule(pieces[i], pieceDue);
             continue;
         }
+        // A slice is handed out once its last byte has crossed the wire, as a UART reports a
+        // batch only after receiving it, so nothing reaches the other end sooner than a real
+        // line would allow.
         for (qsizetype at = 0; at < pieces[i].size(); at += PacedSlice) {
             const QByteArray slice = pieces[i].mid(at, PacedSlice);
-            const qint64 sliceDue = std::max(pieceDue, m_lineFreeUs);
-            m_lineFreeUs = sliceDue + WireTimeUs(slice.size());
-            schedule(slice, sliceDue);
+            const qint64 startUs = std::max(pieceDue, m_lineFreeUs);
+            m_lineFreeUs = startUs + WireTimeUs(slice.size());
+            schedule(slice, m_lineFreeUs);
         }
     }
 }

@@ -14,6 +14,7 @@ enum class SimUnit { Frame, Packet, Record, Raw };
 
 /// The simulator's outgoing line: applies the fault plan to each answer and hands the bytes
 /// out in order, at once when nothing delays them, otherwise from a timer on the event loop.
+/// A paced line hands out each slice at the end of its wire time.
 class SimLine : public QObject
 {
     Q_OBJECT
@@ -27,8 +28,12 @@ public:
     void clear();
     bool busy() const { return !m_queue.empty(); }
 
-    /// Microseconds a paced line needs for `bytes` bytes (10 bits each at 19200 baud).
-    static qint64 WireTimeUs(qsizetype bytes) { return qint64(bytes) * 1'000'000 / 1920; }
+    /// Microseconds a paced line needs for `bytes` bytes (10 bits each at 19200 baud), rounded
+    /// up so that a sum of slices never comes out shorter than the whole.
+    static qint64 WireTimeUs(qsizetype bytes)
+    {
+        return (qint64(bytes) * 1'000'000 + 1919) / 1920;
+    }
 
 signals:
     void chunk(const QByteArray &bytes);

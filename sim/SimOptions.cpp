@@ -2,6 +2,33 @@
 
 namespace {
 
+constexpr std::array<std::uint8_t, 6> SimulatorMac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+constexpr auto SimulatorTag = "Simulator";
+
+std::optional<QHostAddress> TakeAddress(const QStringList &args, qsizetype &i, QString *error)
+{
+    const QString name = args[i];
+    if (i + 1 >= args.size()) {
+        *error = name + QStringLiteral(" needs an address");
+        return std::nullopt;
+    }
+    QHostAddress address;
+    if (!address.setAddress(args[++i])) {
+        *error = name + QStringLiteral(": not an IP address: ") + args[i];
+        return std::nullopt;
+    }
+    return address;
+}
+
+bool RefuseNonLoopback(const QHostAddress &address, QString *error)
+{
+    if (address.isLoopback())
+        return false;
+    *error = QStringLiteral("refusing to listen on ") + address.toString() +
+             QStringLiteral(": not a loopback address (use --allow-non-loopback)");
+    return true;
+}
+
 bool TakeNumber(const QStringList &args, qsizetype &i, int max, int *value, QString *error)
 {
     const QString name = args[i];
@@ -25,13 +52,19 @@ bool TakeNumber(const QStringList &args, qsizetype &i, int max, int *value, QStr
 QString SimOptions::Usage()
 {
     return QStringLiteral(
-        "Usage: matrix-sim (--pty | --tcp ADDR) [options]\n"
-        "Simulates a 4x4 HDMI matrix switcher until it is killed.\n"
+        "Usage: matrix-sim (--pty | --tcp ADDR | --network ADDR) [options]\n"
+        "Simulates a 4x4 HDMI matrix switcher until it is killed. Its network module\n"
+        "answers the 32-byte LDCD records on the serial and TCP line.\n"
         "\n"
         "  --pty                  serve a pseudo-terminal; its path is printed on stdout\n"
         "  --tcp ADDR             listen for one TCP client on ADDR (loopback only)\n"
         "  --port N               TCP port instead of 8000\n"
-        "  --allow-non-loopback   allow --tcp on an address that is not loopback\n"
+        "  --network ADDR         answer network module discovery (UDP 30600) and\n"
+        "                         configuration (UDP 30601) on the IPv4 address ADDR\n"
+        "                         (loopback only), as module \"Simulator\",\n"
+        "                         MAC 00-1A-2B-3C-4D-5E, IP ADDR; never broadcasts\n"
+        "  --allow-non-loopback   allow --tcp and --network on an address that is not\n"
+        "                         loopback\n"
         "  --delay MS             wait MS milliseconds before every answer\n"
         "  --paced                a 19200 baud line: at most 1920 bytes per second\n"
         "  --silence N            do not answer the first N requests\n"
@@ -58,16 +91,15 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
         } else if (arg == QLatin1String("--pty")) {
             options.pty = true;
         } else if (arg == QLatin1String("--tcp")) {
-            if (i + 1 >= args.size()) {
-                *error = QStringLiteral("--tcp needs an address");
-                return std::nullopt;
+            options.tcpAddress = TakeAddress(args, i, error);
+            ok = options.tcpAddress.has_value();
+        } else if (arg == QLatin1String("--network")) {
+            options.networkAddress = TakeAddress(args, i, error);
+            ok = options.networkAddress.has_value();
+            if (ok && options.networkAddress->protocol() != QAbstractSocket::IPv4Protocol) {
+                *error = QStringLiteral("--network: not an IPv4 address: ") + args[i];
+                ok = false;
             }
-            QHostAddress address;
-            if (!address.setAddress(args[++i])) {
-                *error = QStringLiteral("--tcp: not an IP address: ") + args[i];
-                return std::nullopt;
-            }
-            options.tcpAddress = address;
         } else if (arg == QLatin1String("--port")) {
             ok = TakeNumber(args, i, 65535, &port, error);
             options.port = std::uint16_t(port);
@@ -100,18 +132,19 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
     }
     if (options.help)
         return options;
-    if (!options.pty && !options.tcpAddress) {
-        *error = QStringLiteral("choose --pty or --tcp ADDR");
+    if (!options.pty && !options.tcpAddress && !options.networkAddress) {
+        *error = QStringLiteral("choose --pty, --tcp ADDR or --network ADDR");
         return std::nullopt;
     }
     if (options.port == 0) {
         *error = QStringLiteral("--port: 0 is not a port");
         return std::nullopt;
     }
-    if (options.tcpAddress && !options.tcpAddress->isLoopback() && !options.allowNonLoopback) {
-        *error = QStringLiteral("refusing to listen on ") + options.tcpAddress->toString() +
-                 QStringLiteral(": not a loopback address (use --allow-non-loopback)");
-        return std::nullopt;
+    if (!options.allowNonLoopback) {
+        for (const auto &address : {options.tcpAddress, options.networkAddress}) {
+            if (address && RefuseNonLoopback(*address, error))
+                return std::nullopt;
+        }
     }
     return options;
 }
@@ -128,4 +161,20 @@ void SimOptions::applyTo(SimFaults &faults) const
     faults.arm(SimFault::Refuse, refuse);
     faults.arm(SimFault::Split, split);
     faults.arm(SimFault::ExtraBytes, extraBytes);
+}
+
+SimNetworkModule::Module SimOptions::networkModule() const
+{
+    SimNetworkModule::Module module;
+    module.mac = SimulatorMac;
+    module.tag = SimulatorTag;
+    module.firstNumber = port;
+    if (networkAddress) {
+        const quint32 ip = networkAddress->toIPv4Address();
+        for (std::size_t i = 0; i < module.address.size(); ++i)
+            module.address[i] = std::uint8_t(ip >> (24 - 8 * i));
+        module.gateway = module.address;
+        module.gateway[3] = 1;
+    }
+    return module;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/SimFaults.h"
+#include "sim/SimNetworkModule.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -16,6 +17,8 @@ struct SimOptions
     bool pty = false;
     std::optional<QHostAddress> tcpAddress;
     std::uint16_t port = 8000;
+    /// Where the network module answers discovery and configuration datagrams.
+    std::optional<QHostAddress> networkAddress;
     bool allowNonLoopback = false;
     int delayMs = 0;
     bool paced = false;
@@ -33,4 +36,7 @@ struct SimOptions
 
     /// Arms the faults the options name.
     void applyTo(SimFaults &faults) const;
+    /// The network module that `--network` announces: its address is the one it answers on,
+    /// its first number the TCP control port.
+    SimNetworkModule::Module networkModule() const;
 };

@@ -48,6 +48,9 @@ void SimTcpServer::acceptClients()
             continue;
         }
         m_client = socket;
+        // Answers are small and the controller waits for each one: send them at once rather
+        // than letting Nagle's algorithm hold them back for the previous segment's ACK.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_device.resetInput();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
             if (socket == m_client)

@@ -13,7 +13,7 @@ SwitcherState::SwitcherState()
     userMemory[1] = SimEdid::UserMemory(2);
 }
 
-const EdidBlock *SwitcherState::edidForMode(std::uint16_t code) const
+const SimEdidBlock *SwitcherState::edidForMode(std::uint16_t code) const
 {
     if (code >= FirstBuiltinEdidCode && code <= LastBuiltinEdidCode)
         return &builtinEdid[code - FirstBuiltinEdidCode];
@@ -24,7 +24,7 @@ const EdidBlock *SwitcherState::edidForMode(std::uint16_t code) const
     return nullptr;
 }
 
-EdidBlock *SwitcherState::userMemoryFor(std::uint16_t code)
+SimEdidBlock *SwitcherState::userMemoryFor(std::uint16_t code)
 {
     if (code == 0xF100)
         return &userMemory[0];

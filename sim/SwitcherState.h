@@ -42,12 +42,12 @@ struct SwitcherState
 
     /// The EDID each input presents to its source, and the mode code it was last set from
     /// (0 after a download or a copy from a display).
-    std::array<EdidBlock, SimMaxPorts> inputEdid{};
+    std::array<SimEdidBlock, SimMaxPorts> inputEdid{};
     std::array<std::uint16_t, SimMaxPorts> inputEdidMode{};
-    std::array<EdidBlock, 2> userMemory{};
-    std::array<EdidBlock, SimMaxPorts> displayEdid{};
-    std::array<EdidBlock, BuiltinEdidCount> builtinEdid{};
-    EdidBlock defaultEdid{};
+    std::array<SimEdidBlock, 2> userMemory{};
+    std::array<SimEdidBlock, SimMaxPorts> displayEdid{};
+    std::array<SimEdidBlock, BuiltinEdidCount> builtinEdid{};
+    SimEdidBlock defaultEdid{};
 
     /// How long the switcher stays deaf after a restart command, in milliseconds.
     int restartSilenceMs = 0;
@@ -64,9 +64,9 @@ struct SwitcherState
     bool isOutput(int port) const { return port >= 1 && port <= outputs && port <= SimMaxPorts; }
     /// The block a mode code names (built-in 0xF001..0xF00F, user memory 0xF100/0xF200), or
     /// nullptr for any other code.
-    const EdidBlock *edidForMode(std::uint16_t code) const;
+    const SimEdidBlock *edidForMode(std::uint16_t code) const;
     /// The user memory 0xF100 or 0xF200 names, or nullptr.
-    EdidBlock *userMemoryFor(std::uint16_t code);
+    SimEdidBlock *userMemoryFor(std::uint16_t code);
     /// All received bytes concatenated; convenient for byte-for-byte comparisons.
     QByteArray receivedBytes() const;
     QByteArray sentBytes() const;

@@ -1,4 +1,6 @@
 #include "sim/SimFirmware.h"
+#include "sim/SimLdcd.h"
+#include "sim/SimNetworkModule.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPty.h"
 #include "sim/SimTcpServer.h"
@@ -30,6 +32,7 @@ int main(int argc, char *argv[])
 
     SwitcherDevice device;
     SimFirmware firmware(device);
+    SimLdcd ldcd(device);
     options->applyTo(device.faults());
     device.state().restartSilenceMs = options->restartMs;
     if (options->edidLocked)
@@ -57,6 +60,22 @@ int main(int argc, char *argv[])
         }
         std::fprintf(stderr, "matrix-sim: listening on %s:%u\n",
                      qPrintable(options->tcpAddress->toString()), unsigned(server->port()));
+    }
+
+    std::unique_ptr<SimNetworkModule> network;
+    if (options->networkAddress) {
+        network = std::make_unique<SimNetworkModule>();
+        network->modules = {options->networkModule()};
+        // The module reports the same address over the control line as over UDP.
+        ldcd.address = network->modules.first().address;
+        if (!network->listen(*options->networkAddress)) {
+            std::fprintf(stderr, "matrix-sim: cannot answer on %s (UDP 30600, 30601): %s\n",
+                         qPrintable(options->networkAddress->toString()),
+                         qPrintable(network->errorString()));
+            return 1;
+        }
+        std::fprintf(stderr, "matrix-sim: network module on %s, UDP 30600 and 30601\n",
+                     qPrintable(options->networkAddress->toString()));
     }
 
     return QCoreApplication::exec();

@@ -3,6 +3,8 @@
 #include "link/LinkLog.h"
 #include "link/WaitClock.h"
 
+#include <algorithm>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -14,6 +16,8 @@ constexpr auto ConnectLimit = 3000ms;
 // An EDID block is 256 bytes; a device that keeps announcing "more" must not make the read
 // run forever or grow without bound.
 constexpr qsizetype ReadStreamLimit = 64 * 1024;
+// A step that keeps being woken early must still end; the clock advances in the meantime.
+constexpr int PumpGuard = 1000;
 
 QString AttemptCaption(int attempt, const char *rest)
 {
@@ -199,6 +203,19 @@ void TKXCOMControl::Delay(int ticks)
         ++m_tickCount;
         ++steps;
     } while (steps < ticks && !m_flags.StopRequested);
+}
+
+void TKXCOMControl::RunEventsFor(std::chrono::milliseconds duration)
+{
+    // Steps that end early because bytes arrived do not shorten the wait: it lasts until
+    // `duration` has passed on the clock.
+    const std::int64_t start = m_clock.elapsedMs();
+    int guard = 0;
+    do {
+        const auto left = duration.count() - (m_clock.elapsedMs() - start);
+        m_clock.pumpStep(std::chrono::milliseconds(std::max<std::int64_t>(left, 0)));
+    } while (m_clock.elapsedMs() - start < duration.count() && !m_flags.StopRequested
+             && ++guard < PumpGuard);
 }
 
 void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result)

@@ -117,9 +117,10 @@ private:
     bool TransportFailed() const;
     void FailAccess(TCommandResult &result);
 
-    // Network module helpers.
-    /// Runs events for `duration` of the clock (at least one step).
+    /// Runs events for `duration` of the clock (at least one step), unless a stop is requested.
     void RunEventsFor(std::chrono::milliseconds duration);
+
+    // Network module helpers.
     /// One progress step of a search or configuration: the spinner text, then 100 ms.
     void ProgressStep(const QString &text, int &counter, int lParam);
 

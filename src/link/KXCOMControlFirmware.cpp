@@ -47,16 +47,6 @@ std::span<const std::uint8_t> Bytes(const QByteArray &data)
     return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
 }
 
-// Runs events until `duration` has passed on the clock. A step that ends early because bytes
-// arrived does not shorten the wait.
-void PumpFor(WaitClock &clock, const ProgramFlags &flags, std::chrono::milliseconds duration)
-{
-    const std::int64_t until = clock.elapsedMs() + duration.count();
-    do {
-        const std::int64_t left = until - clock.elapsedMs();
-        clock.pumpStep(std::chrono::milliseconds(std::max<std::int64_t>(left, 1)));
-    } while (clock.elapsedMs() < until && !flags.StopRequested);
-}
 } // namespace
 
 bool TKXCOMControl::EncodeBuffer(std::span<std::uint8_t> bytes)
@@ -227,7 +217,7 @@ void TKXCOMControl::RebootDevice(TCommandResult &result)
     Notify(NotifyLogLine, 0, 1, RestartLine(spinner));
 
     for (int step = 0; step < RestartSilenceSteps; ++step) {
-        PumpFor(m_clock, m_flags, RestartStep);
+        RunEventsFor(RestartStep);
         ++spinner;
         Notify(NotifyLogLine, 0, 1, RestartLine(spinner));
         if (m_flags.StopRequested) {

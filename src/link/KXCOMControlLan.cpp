@@ -21,8 +21,6 @@ constexpr auto ProgressTick = 100ms;
 constexpr auto UnicastDelay = 50ms;
 constexpr auto RetryPause = 5ms;
 constexpr std::uint8_t DiscoveryRequest = 0x23; // "#"
-// A step that keeps being woken early must still end; the clock advances in the meantime.
-constexpr int PumpGuard = 1000;
 const QString BroadcastHost = QStringLiteral("255.255.255.255");
 
 QString Spinner(int counter)
@@ -36,17 +34,6 @@ std::span<const std::uint8_t> Bytes(const QByteArray &data)
     return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
 }
 } // namespace
-
-void TKXCOMControl::RunEventsFor(std::chrono::milliseconds duration)
-{
-    const std::int64_t start = m_clock.elapsedMs();
-    int guard = 0;
-    do {
-        const auto left = duration.count() - (m_clock.elapsedMs() - start);
-        m_clock.pumpStep(std::chrono::milliseconds(std::max<std::int64_t>(left, 0)));
-    } while (m_clock.elapsedMs() - start < duration.count() && !m_flags.StopRequested
-             && ++guard < PumpGuard);
-}
 
 void TKXCOMControl::ProgressStep(const QString &text, int &counter, int lParam)
 {

@@ -61,7 +61,7 @@ struct SimRig
     bool opened = false;
 };
 
-QByteArray BlockBytes(const EdidBlock &block)
+QByteArray BlockBytes(const SimEdidBlock &block)
 {
     return AsBytes(block);
 }
