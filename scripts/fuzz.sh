@@ -16,6 +16,12 @@ for target in $targets; do
     corpus="build-fuzz/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"
-    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 \
-        | tail -n 3
+    log="build-fuzz/$target.log"
+    if ! "build-fuzz/fuzz/$target" -max_total_time="$seconds" -artifact_prefix=build-fuzz/ \
+        "$corpus" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "== $target FAILED (reproducer in build-fuzz/)"
+        exit 1
+    fi
+    tail -n 1 "$log"
 done

@@ -121,15 +121,20 @@ void IniDocument::fromBytes(const QByteArray &bytes)
     while (bytes.mid(pos, 3) == QByteArrayLiteral("\xEF\xBB\xBF"))
         pos += 3;
 
+    // The text is decoded as a whole: decoding line by line would drop a byte order mark at
+    // the start of every line, and a document would not read back as it was written.
+    const QString text = QString::fromUtf8(bytes.constData() + pos, size - pos);
+    const qsizetype length = text.size();
     std::size_t current = NoSection;
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
+    qsizetype at = 0;
+    while (at < length) {
+        qsizetype end = at;
+        while (end < length && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
             ++end;
-        appendLine(QString::fromUtf8(bytes.constData() + pos, end - pos), current);
-        if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n')
+        appendLine(text.mid(at, end - at), current);
+        if (end + 1 < length && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n'))
             ++end;
-        pos = end + 1;
+        at = end + 1;
     }
 }
 

@@ -274,6 +274,13 @@ void TestIniDocument::garbageInputIsHarmless()
     const QByteArray once = doc.toBytes();
     QVERIFY(once.contains("[unterminated\r\n=no key\r\n"));
     QCOMPARE(parsed(once).toBytes(), once);
+
+    // Byte order marks inside the text (found by fuzzing): kept, and stable over round trips.
+    const QByteArray marks = "\n\xEF\xBB\xBF\xEF\xBB\xBF\n[S]\nk=\xEF\xBB\xBFv\n";
+    const QByteArray first = parsed(marks).toBytes();
+    QVERIFY(first.contains("\xEF\xBB\xBF\xEF\xBB\xBF\r\n"));
+    QCOMPARE(parsed(marks).readString("S", "k"), QString(QChar(0xFEFF)) + QLatin1Char('v'));
+    QCOMPARE(parsed(first).toBytes(), first);
 }
 
 void TestIniDocument::missingAndUnreadableFiles()

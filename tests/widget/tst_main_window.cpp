@@ -634,6 +634,19 @@ void TestMainWindow::screenshots()
     form.pcContainer->setCurrentWidget(form.tsFWUpgrade);
     form.addMessageLine(QStringLiteral("Write to Part_1.2.3.4 failed"));
     QVERIFY(form.grab().save(QDir(folder).filePath("main_window_fw_page.png")));
+
+    // The other pages, with a switcher that answers input 2 for every output.
+    rig.answerEveryCommand(0, 2);
+    const std::pair<QWidget *, const char *> pages[] = {
+        {form.tsPortTag, "main_window_port_tag_page.png"},
+        {form.tsSetting, "main_window_setting_page.png"},
+        {form.tsEDIDCtrl, "main_window_edid_page.png"},
+    };
+    for (const auto &[page, file] : pages) {
+        form.pcContainer->setCurrentWidget(page);
+        QCOMPARE(form.pcContainer->currentWidget(), page);
+        QVERIFY(form.grab().save(QDir(folder).filePath(QLatin1String(file))));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -102,10 +102,14 @@ EdidPage::EdidPage(TForm1 &form, QWidget *page)
     column->addWidget(gbEDIDDataCtrl);
     column->addStretch(1);
     buildContentGroup(page);
-    gbEDIDContent->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    if (QLayout *layout = page->layout()) {
-        layout->addWidget(controls);
-        layout->addWidget(gbEDIDContent);
+    // The grid keeps its own size; the lists take the rest of the page's width.
+    gbEDIDContent->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    if (auto *layout = qobject_cast<QBoxLayout *>(page->layout())) {
+        layout->addWidget(controls, 1);
+        layout->addWidget(gbEDIDContent, 0);
+    } else if (QLayout *other = page->layout()) {
+        other->addWidget(controls);
+        other->addWidget(gbEDIDContent);
     }
 
     for (QPushButton *button : {btnSetEDIDMode, btnCopyEDID, btnReadEDIDData, btnDownloadEDID,
@@ -127,35 +131,37 @@ void EdidPage::buildModeGroup(QWidget *parent)
                            "gbEDIDModeCtrl", QStringLiteral("EDID mode control"));
     auto *grid = new QGridLayout(gbEDIDModeCtrl);
 
-    cbEDIDMode = pickList("cbEDIDMode", QStringLiteral("EDID mode to set"), 10, gbEDIDModeCtrl);
+    cbEDIDMode = pickList("cbEDIDMode", QStringLiteral("EDID mode to set"), 20, gbEDIDModeCtrl);
     cbEDIDMode->addItems(EdidPortLists::ModeEntries());
     cbEDIDMode->setCurrentIndex(0);
     fitPopup(cbEDIDMode);
-    cbSetEDIDModeInput = pickList("cbSetEDIDModeInput", QStringLiteral("Input to set"), 5,
+    cbSetEDIDModeInput = pickList("cbSetEDIDModeInput", QStringLiteral("Input to set"), 10,
                                   gbEDIDModeCtrl);
     btnSetEDIDMode = named(new QPushButton(QStringLiteral("&Set"), gbEDIDModeCtrl),
                            "btnSetEDIDMode", QStringLiteral("Set EDID mode"));
+    // Each action takes two rows: what, then "to" where, so the long mode names fit.
     grid->addWidget(label(QStringLiteral("Set EDID mode"), "lblSetEDIDMode", cbEDIDMode,
                           gbEDIDModeCtrl), 0, 0);
-    grid->addWidget(cbEDIDMode, 0, 1);
+    grid->addWidget(cbEDIDMode, 0, 1, 1, 2);
     grid->addWidget(label(QStringLiteral("to"), "lblSetEDIDModeTo", cbSetEDIDModeInput,
-                          gbEDIDModeCtrl), 0, 2);
-    grid->addWidget(cbSetEDIDModeInput, 0, 3);
-    grid->addWidget(btnSetEDIDMode, 0, 4);
+                          gbEDIDModeCtrl), 1, 0, Qt::AlignRight);
+    grid->addWidget(cbSetEDIDModeInput, 1, 1);
+    grid->addWidget(btnSetEDIDMode, 1, 2);
 
     cbCopyEDIDOutput = pickList("cbCopyEDIDOutput", QStringLiteral("Output to copy EDID from"),
-                                10, gbEDIDModeCtrl);
-    cbCopyEDIDInput = pickList("cbCopyEDIDInput", QStringLiteral("Input to copy EDID to"), 5,
+                                12, gbEDIDModeCtrl);
+    cbCopyEDIDInput = pickList("cbCopyEDIDInput", QStringLiteral("Input to copy EDID to"), 10,
                                gbEDIDModeCtrl);
     btnCopyEDID = named(new QPushButton(QStringLiteral("&Copy"), gbEDIDModeCtrl), "btnCopyEDID",
                         QStringLiteral("Copy EDID"));
     grid->addWidget(label(QStringLiteral("Copy EDID from"), "lblCopyEDIDFrom", cbCopyEDIDOutput,
-                          gbEDIDModeCtrl), 1, 0);
-    grid->addWidget(cbCopyEDIDOutput, 1, 1);
+                          gbEDIDModeCtrl), 2, 0);
+    grid->addWidget(cbCopyEDIDOutput, 2, 1, 1, 2);
     grid->addWidget(label(QStringLiteral("to"), "lblCopyEDIDTo", cbCopyEDIDInput,
-                          gbEDIDModeCtrl), 1, 2);
-    grid->addWidget(cbCopyEDIDInput, 1, 3);
-    grid->addWidget(btnCopyEDID, 1, 4);
+                          gbEDIDModeCtrl), 3, 0, Qt::AlignRight);
+    grid->addWidget(cbCopyEDIDInput, 3, 1);
+    grid->addWidget(btnCopyEDID, 3, 2);
+    grid->setColumnStretch(1, 1);
 
     connect(btnSetEDIDMode, &QPushButton::clicked, this, &EdidPage::btnSetEDIDModeClick);
     connect(btnCopyEDID, &QPushButton::clicked, this, &EdidPage::btnCopyEDIDClick);

@@ -127,6 +127,9 @@ void ConnectionPanel::buildConnectionGroup()
     btnConnect = named(new QPushButton(QStringLiteral("&Connect"), GroupBox10), "btnConnect",
                        QStringLiteral("Connect or disconnect"));
     connect(btnConnect, &QPushButton::clicked, this, &ConnectionPanel::btnConnectClick);
+    // Wide enough for the longer of its two captions, so it does not jump or clip.
+    btnConnect->setMinimumWidth(
+        btnConnect->fontMetrics().horizontalAdvance(QStringLiteral("Disconnect")) + 32);
     // Both pictures share one place; only one is visible at a time.
     layout->addWidget(imgClose, 0, 0);
     layout->addWidget(imgOpen, 0, 0);

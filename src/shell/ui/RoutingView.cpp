@@ -203,6 +203,10 @@ QGroupBox *RoutingView::buildOutputGroup(int output, QWidget *parent)
         button->setProperty("Tag", input);
         button->setProperty("GroupIndex", output);
         button->setCheckable(true);
+        // The input that feeds the output stands out clearly from the others.
+        button->setStyleSheet(QStringLiteral(
+            "QToolButton:checked { background: #2f6fd0; color: white; font-weight: bold; "
+            "border: 1px solid #1d4f9a; border-radius: 3px; }"));
         // The buttons of one output share the group box as parent: one of them is down.
         button->setAutoExclusive(true);
         button->setMinimumSize(32, 28);
