@@ -80,14 +80,17 @@ std::optional<Upload> RunUpload(Line line, bool paced, int size)
         return std::nullopt;
     }
 
-    // The span runs from the first packet on the wire to the switcher's last answer.
+    // The span runs from the first packet on the wire to the switcher's last answer. Over
+    // TCP the answers to the announcing frames are dumped too; only the dump of a packet sent
+    // starts the span.
     QElapsedTimer timer;
     qint64 startNs = -1;
     qint64 endNs = -1;
     Upload upload;
     QObject::connect(&link, &TKXCOMControl::notify, &link,
-                     [&](int code, qint64, qint64, const QString &) {
-                         if (code == NotifyDataDump && startNs < 0)
+                     [&](int code, qint64, qint64, const QString &text) {
+                         if (code == NotifyDataDump && startNs < 0
+                             && text.contains(QLatin1String("send data:")))
                              startNs = timer.nsecsElapsed();
                          if (code == NotifyProgress)
                              ++upload.packets;

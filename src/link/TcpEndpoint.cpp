@@ -5,7 +5,10 @@
 TcpEndpoint::TcpEndpoint(std::uint16_t remotePort, QObject *parent)
     : StreamEndpoint(parent), m_remotePort(remotePort)
 {
-    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // Frames are small and answered one by one: no Nagle delay. The option only takes once
+    // the socket exists, that is when the connection is up.
+    connect(&m_socket, &QTcpSocket::connected, this,
+            [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
     connect(&m_socket, &QTcpSocket::readyRead, this, &StreamEndpoint::bytesArrived);
     connect(&m_socket, &QTcpSocket::stateChanged, this, &StreamEndpoint::stateChanged);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpEndpoint::onError);
