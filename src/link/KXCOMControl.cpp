@@ -179,6 +179,36 @@ void TKXCOMControl::FailAccess(TCommandResult &result)
     Notify(NotifyAccessFailed);
 }
 
+TKXCOMControl::Attempt TKXCOMControl::TryExchange(std::span<const std::uint8_t> bytes,
+                                                  std::uint8_t replyKind, bool lastAttempt,
+                                                  std::uint8_t &success,
+                                                  const std::function<void()> &logSent)
+{
+    auto failAccess = [this, &success] {
+        success = 0;
+        Notify(NotifyAccessFailed);
+        return Attempt::Over;
+    };
+    ResetReceive(replyKind);
+    if (WriteData(bytes) < 0)
+        return failAccess();
+    if (logSent)
+        logSent();
+    if (!WaitReply()) {
+        success = 0;
+        return Attempt::Over;
+    }
+    if (TransportFailed())
+        return failAccess();
+    if (m_answer.complete())
+        return Attempt::Answered;
+    if (!lastAttempt)
+        return Attempt::Retry;
+    success = 0;
+    Notify(NotifyTimeout);
+    return Attempt::Over;
+}
+
 bool TKXCOMControl::WaitReply()
 {
     m_tickCount = 0;
@@ -225,28 +255,14 @@ void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &resu
     const TCommandFrame wire = WireFrame(frame);
     stream().clearError();
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        ResetReceive(0);
-        if (WriteData(wire) < 0) {
-            FailAccess(result);
+        const Attempt outcome =
+            TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
+                LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
+            });
+        if (outcome == Attempt::Over)
             return;
-        }
-        LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
-        if (!WaitReply()) {
-            result.Success = 0;
-            return;
-        }
-        if (TransportFailed()) {
-            FailAccess(result);
-            return;
-        }
-        if (!m_answer.complete()) {
-            if (attempt == Attempts) {
-                result.Success = 0;
-                Notify(NotifyTimeout);
-                return;
-            }
+        if (outcome == Attempt::Retry)
             continue;
-        }
         std::copy_n(m_answer.buffer().begin(), FrameSize, m_replyFrame.begin());
         LogFrame(QStringLiteral("rcv cmd PPP:   "), m_replyFrame, 0);
         const bool valid = IsValidAnswer(m_replyFrame, wire);
@@ -279,27 +295,12 @@ void TKXCOMControl::ReadEDID(const TCommandFrame &frame, TCommandResult &result)
     while (!done && !m_flags.StopRequested) {
         bool accepted = false;
         for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
-            ResetReceive(1);
-            if (WriteData(request) < 0) {
-                FailAccess(result);
+            const Attempt outcome =
+                TryExchange(request, 1, attempt == Attempts, result.Success, {});
+            if (outcome == Attempt::Over)
                 return;
-            }
-            if (!WaitReply()) {
-                result.Success = 0;
-                return;
-            }
-            if (TransportFailed()) {
-                FailAccess(result);
-                return;
-            }
-            if (!m_answer.complete()) {
-                if (attempt == Attempts) {
-                    result.Success = 0;
-                    Notify(NotifyTimeout);
-                    return;
-                }
+            if (outcome == Attempt::Retry)
                 continue;
-            }
             const auto packet = m_answer.buffer();
             const PacketCheck check = CheckDataPacket(packet, request);
             std::copy_n(packet.begin(), FrameSize, result.Reply.begin());
@@ -361,28 +362,13 @@ void TKXCOMControl::DownloadEDID(const TCommandFrame &frame, TCommandResult &res
         const auto header = std::span(packet).first(FrameSize);
         bool accepted = false;
         for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
-            ResetReceive(0);
-            if (WriteData(packet) < 0) {
-                FailAccess(result);
+            const Attempt outcome =
+                TryExchange(packet, 0, attempt == Attempts, result.Success,
+                            [&] { LogData(std::span(packet).first(n + PacketHeaderSize)); });
+            if (outcome == Attempt::Over)
                 return;
-            }
-            LogData(std::span(packet).first(n + PacketHeaderSize));
-            if (!WaitReply()) {
-                result.Success = 0;
-                return;
-            }
-            if (TransportFailed()) {
-                FailAccess(result);
-                return;
-            }
-            if (!m_answer.complete()) {
-                if (attempt == Attempts) {
-                    Notify(NotifyTimeout);
-                    result.Success = 0;
-                    return;
-                }
+            if (outcome == Attempt::Retry)
                 continue;
-            }
             const auto answer = m_answer.buffer().first(FrameSize);
             std::copy_n(answer.begin(), FrameSize, result.Reply.begin());
             accepted = IsValidPacketAnswer(answer, header) && answer[4] == StatusAccepted;

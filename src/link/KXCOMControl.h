@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -116,6 +117,19 @@ private:
     /// True when the transport reported an error; the caller then fails the exchange.
     bool TransportFailed() const;
     void FailAccess(TCommandResult &result);
+
+    /// How one attempt of an exchange ended.
+    enum class Attempt {
+        Answered, ///< the expected answer is complete in the receive area
+        Retry,    ///< no complete answer on an attempt that is not the last: try again
+        Over,     ///< the exchange has ended: stopped, transport failure or last time-out
+    };
+    /// One attempt: clears the receive state, writes `bytes`, runs `logSent`, and waits for
+    /// the answer of `replyKind`. Transport failures and a time-out of the last attempt are
+    /// reported here; on Over `success` is 0.
+    Attempt TryExchange(std::span<const std::uint8_t> bytes, std::uint8_t replyKind,
+                        bool lastAttempt, std::uint8_t &success,
+                        const std::function<void()> &logSent);
 
     /// Runs events for `duration` of the clock (at least one step), unless a stop is requested.
     void RunEventsFor(std::chrono::milliseconds duration);

@@ -140,31 +140,18 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
         bool packetDone = false;
         bool declined = false;
         for (int attempt = 1; attempt <= Attempts && !packetDone; ++attempt) {
-            ResetReceive(mainPart ? ReplyKindMain : ReplyKindSlave);
-            if (WriteData(wire) < 0) {
-                FailAccess(result);
+            const Attempt outcome = TryExchange(
+                wire, mainPart ? ReplyKindMain : ReplyKindSlave, attempt == Attempts,
+                result.Success, [&] {
+                    PendingLogCaption = mainPart ? QStringLiteral("[") + QString::number(attempt)
+                                                       + QStringLiteral("]send data:\r\n")
+                                                 : QStringLiteral("send data:\r\n");
+                    LogData(packet);
+                });
+            if (outcome == Attempt::Over)
                 return;
-            }
-            PendingLogCaption = mainPart ? QStringLiteral("[") + QString::number(attempt) +
-                                               QStringLiteral("]send data:\r\n")
-                                         : QStringLiteral("send data:\r\n");
-            LogData(packet);
-            if (!WaitReply()) {
-                result.Success = 0;
-                return;
-            }
-            if (TransportFailed()) {
-                FailAccess(result);
-                return;
-            }
-            if (!m_answer.complete()) {
-                if (attempt == Attempts) {
-                    Notify(NotifyTimeout);
-                    result.Success = 0;
-                    return;
-                }
+            if (outcome == Attempt::Retry)
                 continue;
-            }
             std::copy_n(m_answer.buffer().begin(), FrameSize, m_replyFrame.begin());
             LogFrame(QStringLiteral("rcv cmd:   "), m_replyFrame, PacketTraceNumber);
             result.Reply = m_replyFrame;

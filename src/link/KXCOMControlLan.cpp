@@ -153,35 +153,16 @@ void TKXCOMControl::SendLDCD(const TLDCDRecord &request, TLDCDResult &result)
     result.Success = 0;
     const TLDCDRecord wire = LanRecords::LdcdWireRecord(request);
     stream().clearError();
-    auto failAccess = [this, &result] {
-        result.Success = 0;
-        Notify(NotifyAccessFailed);
-    };
 
     bool lastBadChecksum = false;
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        ResetReceive(6);
-        if (WriteData(wire) < 0) {
-            failAccess();
+        const Attempt outcome =
+            TryExchange(wire, 6, attempt == Attempts, result.Success,
+                        [&] { LogLDCD(QStringLiteral("send LDCD:   "), wire); });
+        if (outcome == Attempt::Over)
             return;
-        }
-        LogLDCD(QStringLiteral("send LDCD:   "), wire);
-        if (!WaitReply()) {
-            result.Success = 0;
-            return;
-        }
-        if (TransportFailed()) {
-            failAccess();
-            return;
-        }
-        if (!m_answer.complete()) {
-            if (attempt == Attempts) {
-                result.Success = 0;
-                Notify(NotifyTimeout);
-                return;
-            }
+        if (outcome == Attempt::Retry)
             continue;
-        }
         const auto answer = m_answer.buffer().first(LdcdRecordSize);
         std::copy(answer.begin(), answer.end(), result.Reply.begin());
         LogLDCD(QStringLiteral("rcv LDCD:   "), result.Reply);
