@@ -1,4 +1,5 @@
 #include "edid/ui/EdidPage.h"
+#include "ui/WidgetNames.h"
 
 #include "edid/EdidBlock.h"
 #include "edid/EdidPortLists.h"
@@ -40,14 +41,6 @@ const QString Setting = QStringLiteral("Setting...");
 const QString Copying = QStringLiteral("Copying...");
 const QString Reading = QStringLiteral("Reading...");
 const QString Downloading = QStringLiteral("Downloading...");
-
-template<typename T>
-T *named(T *widget, const char *name, const QString &accessibleName)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 QLabel *label(const QString &text, const char *name, QWidget *buddy, QWidget *parent)
 {

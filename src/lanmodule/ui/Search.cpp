@@ -1,4 +1,5 @@
 #include "lanmodule/ui/Search.h"
+#include "ui/WidgetNames.h"
 
 #include "firmware/ui/KXGauge.h"
 #include "lanmodule/DeviceEntry.h"
@@ -20,14 +21,6 @@ namespace {
 constexpr QSize PanelSize{593, 169};
 constexpr QPoint PanelPlace{8, 0};
 constexpr QSize WindowSize{617, 204};
-
-template<typename T>
-T *named(T *widget, const char *name, const QString &accessible)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(accessible);
-    return widget;
-}
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 {

@@ -1,4 +1,5 @@
 #include "shell/ui/ConnectionPanel.h"
+#include "ui/WidgetNames.h"
 
 #include "link/KXCOMControl.h"
 #include "link/WaitClock.h"
@@ -31,14 +32,6 @@ constexpr int DeviceListWidth = 545;
 
 const QString ConnectedWord = QStringLiteral("Connected");
 const QString DisconnectedWord = QStringLiteral("Disconnect");
-
-template<typename T>
-T *named(T *widget, const char *name, const QString &accessibleName)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "shell/ui/PreSettingEdit.h"
+#include "ui/WidgetNames.h"
 
 #include "shell/ui/SortedComboBox.h"
 #include "ui/Dialogs.h"
@@ -26,19 +27,6 @@ constexpr int Margin = 8;
 
 const QString SelectInput = QStringLiteral("Select Input");
 const QString PortToPort = QStringLiteral("Port to Port");
-
-void setTag(QObject *object, int tag)
-{
-    object->setProperty("Tag", tag);
-}
-
-template<typename T>
-T *named(T *widget, const QString &name, const QString &accessibleName)
-{
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessibleName);
-    return widget;
-}
 
 // Replaces a box's list without touching what it shows: an editable combo box otherwise takes
 // over the text of whatever item becomes current.

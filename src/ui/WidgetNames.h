@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QObject>
+#include <QVariant>
+
+
+/// Gives a control its component name and the name screen readers announce.
+template<typename T>
+T *named(T *widget, const QString &objectName, const QString &accessibleName)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
+template<typename T>
+T *named(T *widget, const char *objectName, const QString &accessibleName)
+{
+    return named(widget, QString::fromLatin1(objectName), accessibleName);
+}
+
+/// The port or role number by which operations find a control.
+inline void setTag(QObject *object, int tag)
+{
+    object->setProperty("Tag", tag);
+}
