@@ -1,4 +1,5 @@
 #include "sim/SimEdidCommands.h"
+#include "link/ByteSpan.h"
 
 #include "sim/SwitcherDevice.h"
 
@@ -24,11 +25,6 @@ constexpr std::uint16_t PortCodeBase = 0xF000;
 constexpr std::uint16_t PrepareCode = 0x00F0;
 constexpr std::uint16_t AllPorts = 0x00FE;
 constexpr std::size_t BlockSize = std::tuple_size_v<SimEdidBlock>;
-
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
 
 bool ChangesEdid(std::uint8_t subcommand)
 {
@@ -171,7 +167,7 @@ void SimEdidCommands::sendReadPacket(qsizetype offset)
     const std::size_t remaining = std::size_t(m_readBlock.size() - offset);
     const std::size_t n = PacketLengthFor(remaining);
     const TDataPacket packet = BuildDataPacket(m_readStart, PacketStatusFor(remaining), 0, 0,
-                                               Bytes(m_readBlock).subspan(std::size_t(offset), n));
+                                               ByteSpan(m_readBlock).subspan(std::size_t(offset), n));
     m_readOffset = offset;
     m_readNext = offset + qsizetype(n);
     m_device.sendPacket(
@@ -201,7 +197,7 @@ void SimEdidCommands::startDownload(const TCommandFrame &request)
 
 void SimEdidCommands::downloadPacket(const QByteArray &packet)
 {
-    const PacketCheck check = CheckDataPacket(Bytes(packet), m_downloadStart);
+    const PacketCheck check = CheckDataPacket(ByteSpan(packet), m_downloadStart);
     const qsizetype total = m_downloaded.size() + qsizetype(check.length);
     // The target holds one 256-byte block: more is refused, and so is a last packet that
     // leaves the block short.
@@ -211,14 +207,14 @@ void SimEdidCommands::downloadPacket(const QByteArray &packet)
                           (check.status == PacketMore || total == qsizetype(BlockSize));
 
     TCommandFrame header{};
-    std::copy_n(Bytes(packet).begin(), FrameSize, header.begin());
+    std::copy_n(ByteSpan(packet).begin(), FrameSize, header.begin());
     if (!accepted)
         return m_device.reply(header, StatusRefused);
 
     m_downloaded += packet.mid(qsizetype(PacketHeaderSize), qsizetype(check.length));
     if (m_downloaded.size() == qsizetype(BlockSize)) {
         SimEdidBlock block{};
-        std::copy_n(Bytes(m_downloaded).begin(), BlockSize, block.begin());
+        std::copy_n(ByteSpan(m_downloaded).begin(), BlockSize, block.begin());
         store(block);
         m_downloading = false;
         m_downloaded.clear();

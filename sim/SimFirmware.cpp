@@ -1,4 +1,5 @@
 #include "sim/SimFirmware.h"
+#include "link/ByteSpan.h"
 
 #include "sim/SwitcherDevice.h"
 
@@ -14,15 +15,10 @@ constexpr std::uint16_t LeaveApplication = 0x0080;
 constexpr std::uint16_t EraseFlash = 0x0010;
 constexpr std::uint16_t MaxPartNumber = 3;
 
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
-
 TCommandFrame HeaderOf(const QByteArray &packet)
 {
     TCommandFrame header{};
-    std::copy_n(Bytes(packet).begin(), std::min(FrameSize, std::size_t(packet.size())),
+    std::copy_n(ByteSpan(packet).begin(), std::min(FrameSize, std::size_t(packet.size())),
                 header.begin());
     return header;
 }
@@ -138,7 +134,7 @@ void SimFirmware::announce(const TCommandFrame &request)
 
 bool SimFirmware::packetIntact(const QByteArray &packet) const
 {
-    const auto bytes = Bytes(packet);
+    const auto bytes = ByteSpan(packet);
     if (bytes.size() < PacketHeaderSize)
         return false;
     const auto header = bytes.first(FrameSize);

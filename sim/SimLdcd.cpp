@@ -1,4 +1,5 @@
 #include "sim/SimLdcd.h"
+#include "link/ByteSpan.h"
 
 #include "link/LanRecords.h"
 #include "sim/SimLog.h"
@@ -7,10 +8,6 @@
 namespace {
 constexpr std::array<std::uint8_t, 4> DefaultAddress{192, 168, 0, 100};
 
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
 } // namespace
 
 SimLdcd::SimLdcd(SwitcherDevice &device, QObject *parent) : QObject(parent), m_device(device)
@@ -26,7 +23,7 @@ SimLdcd::~SimLdcd()
 void SimLdcd::handle(const QByteArray &record)
 {
     received.append(record);
-    const auto bytes = Bytes(record);
+    const auto bytes = ByteSpan(record);
     if (bytes.size() != LdcdRecordSize || bytes[LdcdReceiveMarkByte] != RequestMark
         || bytes[LdcdChecksumByte] != LanRecords::LDCDChecksum(bytes)) {
         qCDebug(lcSim) << "LDCD request rejected" << record.toHex(' ');
@@ -50,6 +47,6 @@ void SimLdcd::handle(const QByteArray &record)
     for (int i = 0; i < 4; ++i)
         answer[20 + i] = char(address[std::size_t(i)]);
     answer[LdcdReceiveMarkByte] = 0x00;
-    answer[LdcdChecksumByte] = char(LanRecords::LDCDChecksum(Bytes(answer)));
+    answer[LdcdChecksumByte] = char(LanRecords::LDCDChecksum(ByteSpan(answer)));
     m_device.sendRecord(answer);
 }

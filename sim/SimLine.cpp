@@ -1,4 +1,5 @@
 #include "sim/SimLine.h"
+#include "link/ByteSpan.h"
 
 #include "link/Commands.h"
 #include "link/Frames.h"
@@ -12,19 +13,14 @@ namespace {
 // A paced line hands out at most this many bytes at once, like a UART driver's batches.
 constexpr qsizetype PacedSlice = 32;
 
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
-
 void SealHeader(QByteArray &answer)
 {
-    answer[12] = char(FrameChecksum(Bytes(answer).first(FrameSize)));
+    answer[12] = char(FrameChecksum(ByteSpan(answer).first(FrameSize)));
 }
 
 void SealRecord(QByteArray &record)
 {
-    const auto body = Bytes(record).first(LdcdRecordSize - 1);
+    const auto body = ByteSpan(record).first(LdcdRecordSize - 1);
     record[LdcdRecordSize - 1] = char(std::accumulate(body.begin(), body.end(), 0u) % 256);
 }
 

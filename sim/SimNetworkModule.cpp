@@ -1,4 +1,5 @@
 #include "sim/SimNetworkModule.h"
+#include "link/ByteSpan.h"
 
 #include "link/LanRecords.h"
 #include "sim/SimLog.h"
@@ -11,11 +12,6 @@ constexpr std::uint8_t StatusAccepted = 0x00;
 constexpr std::uint8_t StatusConflict = 0x20;
 constexpr std::uint8_t StatusFailed = 0x10;
 constexpr std::uint8_t StaticAddressMark = 21;
-
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
 
 template<std::size_t N>
 void Put(QByteArray &record, int at, const std::array<std::uint8_t, N> &bytes)
@@ -116,7 +112,7 @@ void SimNetworkModule::answerDiscovery(QUdpSocket &socket, const Datagram &reque
 
 void SimNetworkModule::answerConfiguration(QUdpSocket &socket, const Datagram &request)
 {
-    const auto bytes = Bytes(request.bytes);
+    const auto bytes = ByteSpan(request.bytes);
     if (bytes.size() != LanConfigRecordSize || bytes[ConfigStatusByte] != RequestMark
         || bytes[ConfigChecksumByte] != LanRecords::RecordChecksum(bytes)) {
         qCDebug(lcSim) << "configuration request rejected";
@@ -149,6 +145,6 @@ void SimNetworkModule::answerConfiguration(QUdpSocket &socket, const Datagram &r
     }
     QByteArray answer = request.bytes;
     answer[int(ConfigStatusByte)] = char(status);
-    answer[int(ConfigChecksumByte)] = char(LanRecords::RecordChecksum(Bytes(answer)));
+    answer[int(ConfigChecksumByte)] = char(LanRecords::RecordChecksum(ByteSpan(answer)));
     socket.writeDatagram(answer, QHostAddress(request.sender), request.senderPort);
 }

@@ -1,4 +1,5 @@
 #include "sim/SimReceiver.h"
+#include "link/ByteSpan.h"
 
 #include "link/Frames.h"
 
@@ -10,11 +11,6 @@ namespace {
 constexpr std::array<std::uint8_t, 16> RecordHeader{0x5E, 0x17, 0xC2, 0xA0, 0x4B, 0x9D,
                                                     0x38, 0xE6, 0xF1, 0x02, 0x7A, 0x4C,
                                                     0xD9, 0x5B, 0x6E, 0x13};
-
-std::span<const std::uint8_t> Bytes(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
 
 } // namespace
 
@@ -43,7 +39,7 @@ void SimReceiver::append(const QByteArray &bytes)
 
 bool SimReceiver::couldStartUnit() const
 {
-    const auto b = Bytes(m_buffer);
+    const auto b = ByteSpan(m_buffer);
     const std::size_t known = std::min(b.size(), RecordHeader.size());
     if (b[0] == LeadIn1)
         return b.size() < 2 || b[1] == LeadIn2;
@@ -71,7 +67,7 @@ std::optional<SimReceiver::Unit> SimReceiver::take()
     if (m_buffer.isEmpty())
         return std::nullopt;
 
-    const auto b = Bytes(m_buffer);
+    const auto b = ByteSpan(m_buffer);
     if (b[0] != LeadIn1) {
         if (b.size() < RecordSize)
             return std::nullopt;

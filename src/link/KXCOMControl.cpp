@@ -1,4 +1,5 @@
 #include "link/KXCOMControl.h"
+#include "link/ByteSpan.h"
 
 #include "link/LinkLog.h"
 #include "link/WaitClock.h"
@@ -25,10 +26,6 @@ QString AttemptCaption(int attempt, const char *rest)
            + QString::fromLatin1(rest);
 }
 
-std::span<const std::uint8_t> Bytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
-}
 } // namespace
 
 TKXCOMControl::TKXCOMControl(ProgramFlags &flags, TransportFactory &factory, WaitClock &clock,
@@ -156,7 +153,7 @@ void TKXCOMControl::ComPortRxChar()
     const QByteArray bytes = m_serial->takeAvailable();
     if (m_flags.StopRequested || bytes.isEmpty() || m_controlMode != cmCOM)
         return;
-    AssembleAnswer(Bytes(bytes), false);
+    AssembleAnswer(ByteSpan(bytes), false);
 }
 
 void TKXCOMControl::PollTcp(bool dump)
@@ -165,7 +162,7 @@ void TKXCOMControl::PollTcp(bool dump)
         return;
     const QByteArray bytes = m_tcp->takeAvailable();
     if (!bytes.isEmpty())
-        AssembleAnswer(Bytes(bytes), dump);
+        AssembleAnswer(ByteSpan(bytes), dump);
 }
 
 bool TKXCOMControl::TransportFailed() const
@@ -347,7 +344,7 @@ void TKXCOMControl::DownloadEDID(const TCommandFrame &frame, TCommandResult &res
 
     const TCommandFrame start = WireFrame(frame);
     const std::size_t size = std::size_t(WriteStream.size());
-    const auto block = Bytes(WriteStream);
+    const auto block = ByteSpan(WriteStream);
     std::size_t sent = 0;
     m_firstPacket = true;
     bool done = false;

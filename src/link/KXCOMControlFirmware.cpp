@@ -1,4 +1,5 @@
 #include "link/KXCOMControl.h"
+#include "link/ByteSpan.h"
 
 #include "link/Scrambler.h"
 #include "link/WaitClock.h"
@@ -40,11 +41,6 @@ QString RestartLine(int spinner)
 {
     return QStringLiteral("System rebooting, please wait ...") +
            QLatin1Char(Spinner[std::size_t(spinner) % Spinner.size()]);
-}
-
-std::span<const std::uint8_t> Bytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
 }
 
 } // namespace
@@ -121,7 +117,7 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
     const TCommandFrame start = WireFrame(frame);
     const std::uint16_t partNumber = FrameParam(start, 1);
     const std::size_t size = std::size_t(WriteStream.size());
-    const auto image = Bytes(WriteStream);
+    const auto image = ByteSpan(WriteStream);
     std::size_t accepted = 0;
     std::uint16_t sequence = 0;
     m_firstPacket = true;

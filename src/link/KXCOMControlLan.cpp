@@ -1,4 +1,5 @@
 #include "link/KXCOMControl.h"
+#include "link/ByteSpan.h"
 
 #include "link/LanRecords.h"
 #include "link/WaitClock.h"
@@ -29,10 +30,6 @@ QString Spinner(int counter)
     return QString(QLatin1Char(Marks[counter % 4]));
 }
 
-std::span<const std::uint8_t> Bytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
-}
 } // namespace
 
 void TKXCOMControl::ProgressStep(const QString &text, int &counter, int lParam)
@@ -204,7 +201,7 @@ void TKXCOMControl::UDPDataReceived(const QByteArray &bytes, const QString &send
         Notify(NotifyTrace, 0, 0, LanRecords::DatagramTraceText(sender, senderPort, localIP));
     if (!m_listening || bytes.isEmpty() || sender == localIP)
         return;
-    const auto data = Bytes(bytes);
+    const auto data = ByteSpan(bytes);
 
     // Each kind of answer counts only for the operation that asked for it: a discovery answer
     // arriving during a configuration must not pass for the module's verdict.

@@ -1,4 +1,5 @@
 #include "firmware/ui/FirmwareMergePanel.h"
+#include "link/ByteSpan.h"
 
 #include "firmware/FirmwareFile.h"
 #include "shell/ui/MainWindow.h"
@@ -54,11 +55,6 @@ template <typename T> T *Named(T *widget, const char *name, const QString &acces
     widget->setObjectName(QLatin1String(name));
     widget->setAccessibleName(accessibleName);
     return widget;
-}
-
-std::span<const std::uint8_t> Bytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
 }
 
 } // namespace
@@ -208,7 +204,7 @@ void FirmwareMergePanel::MergeFirmware()
         part.version1->setText(QString::number(version1));
         part.version2->setText(QString::number(version2));
         const auto record = FirmwareFile::BuildPartRecord(entry.kind, entry.partNumber, version1,
-                                                          version2, Bytes(image));
+                                                          version2, ByteSpan(image));
         if (!record) {
             m_form.dialogs().error(&m_form, path + QStringLiteral(": the image is too large"));
             return;

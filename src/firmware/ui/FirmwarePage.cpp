@@ -1,4 +1,5 @@
 #include "firmware/ui/FirmwarePage.h"
+#include "link/ByteSpan.h"
 
 #include "firmware/ui/FirmwareMergePanel.h"
 #include "firmware/ui/IrControl.h"
@@ -23,11 +24,6 @@ constexpr int GaugeWidth = 361;
 constexpr int GaugeHeight = 24;
 const QString GaugeCaption = QStringLiteral("Upgrade progress");
 const QString FirmwareFilter = QStringLiteral("Firmware file(*.fw)|*.fw");
-
-std::span<const std::uint8_t> Bytes(const QByteArray &data)
-{
-    return {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())};
-}
 
 } // namespace
 
@@ -158,7 +154,7 @@ void FirmwarePage::UpgradeFirmware()
 
 bool FirmwarePage::sendParts(const QByteArray &file)
 {
-    const auto bytes = Bytes(file);
+    const auto bytes = ByteSpan(file);
     ProgramFlags &flags = m_form.flags();
     std::size_t offset = 0;
     TCommandResult result;
@@ -215,7 +211,7 @@ QString FirmwarePage::partProblem(const QByteArray &file, const PartRead &read)
         break;
     }
     // The header itself is intact here, so its fields can name the part.
-    const auto bytes = Bytes(file).subspan(read.offset).first<PartHeaderSize>();
+    const auto bytes = ByteSpan(file).subspan(read.offset).first<PartHeaderSize>();
     const PartHeader header = PartHeader::fromBytes(bytes);
     const QString name = header.partName();
     switch (read.error) {
