@@ -309,7 +309,10 @@ void TKXCOMControl::ReadEDID(const TCommandFrame &frame, TCommandResult &result)
                 m_firstPacket = false;
                 done = check.status == PacketLast;
             }
-            m_clock.sleep(RetryPause);
+            // The pause gives the switcher time before the next request; after the last
+            // packet no request follows.
+            if (!done)
+                m_clock.sleep(RetryPause);
             SetFrameParam(request, 1,
                           accepted ? PacketNext : (m_firstPacket ? PacketMore : PacketRepeat));
             SetFrameParam(request, 2, 0);

@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(port.writes[1], AsBytes(MakeFrame(3, 5, PacketMore)));
         QCOMPARE(rig.link.ReadStream, AsBytes(block));
         QCOMPARE(rig.outcome(), QList<int>{NotifyTransferDone});
+        QCOMPARE(rig.clock.sleptMs(), 0); // no pause after the last packet: nothing follows
     }
 
     void readEdidRepeatsBadPackets()
@@ -192,6 +193,7 @@ private slots:
         QCOMPARE(port.writes[3], AsBytes(MakeFrame(3, 5, PacketNext)));
         QCOMPARE(port.writes[4], AsBytes(MakeFrame(3, 5, PacketRepeat)));
         QCOMPARE(rig.outcome(), QList<int>{NotifyTransferDone});
+        QCOMPARE(rig.clock.sleptMs(), 3 * 5); // after two bad packets and the first good one
     }
 
     void readEdidThatNeverEndsIsCut()
