@@ -145,6 +145,12 @@ int main(int argc, char *argv[])
     QtTransportFactory factory;
     ProgramFlags flags;
     TKXCOMControl link(flags, factory, clock);
+    QObject::connect(&link, &TKXCOMControl::notify, &link,
+                     [](int code, qint64, qint64, const QString &) {
+                         if (code != NotifyTrace && code != NotifyDataDump
+                             && code != NotifyBytesReceived)
+                             std::fprintf(stderr, "link notification %d\n", code);
+                     });
     std::printf("%d round trips of a route command each\n", count);
 
     link.setControlMode(cmLAN);
