@@ -207,7 +207,8 @@ void SimEdidCommands::downloadPacket(const QByteArray &packet)
                           (check.status == PacketMore || total == qsizetype(BlockSize));
 
     TCommandFrame header{};
-    std::copy_n(ByteSpan(packet).begin(), FrameSize, header.begin());
+    const auto bytes = ByteSpan(packet);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), FrameSize), header.begin());
     if (!accepted)
         return m_device.reply(header, StatusRefused);
 

@@ -1,0 +1,94 @@
+// The whole program as the run script starts it: TCP control mode named by the settings
+// file, the simulator on a loopback address, real transports and the real clock.
+#include "ScriptedDialogs.h"
+#include "ShellRig.h"
+
+#include "link/KXCOMControl.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
+#include "shell/SettingsLocation.h"
+#include "shell/ui/LCD99.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/ProgramWindows.h"
+#include "sim/SimTcpServer.h"
+#include "sim/SwitcherDevice.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QHostAddress>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ProgramTcpTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runsAgainstTheSimulatorOverTcp()
+    {
+        const QString address = QStringLiteral("127.0.0.6");
+        const QString entry = QStringLiteral("[Simulator]-[Static IP]-[") + address
+                              + QStringLiteral("]-[00-1A-2B-3C-4D-5E]-[Same Subnet]");
+        QTemporaryDir dir;
+        QFile settings(dir.filePath(QStringLiteral("Settings.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(("[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=" + entry
+                        + "\r\n[TCP control device list]\r\nDevice No.1=" + entry + "\r\n")
+                           .toUtf8());
+        settings.close();
+
+        SwitcherDevice device;
+        device.state().routing = {2, 4, 1, 3, 5, 6, 7, 8};
+        SimTcpServer server(device);
+        QVERIFY2(server.listen(QHostAddress(address)), qPrintable(server.errorString()));
+
+        RealClock clock;
+        QtTransportFactory transports;
+        ScriptedDialogs dialogs;
+        ScriptedPortLister ports;
+        ProgramWindows windows(dialogs, transports, clock, ports,
+                               SettingsLocation::inDirectory(dir.path()));
+        TForm1 &form = windows.mainWindow();
+        form.show();
+
+        QVERIFY(form.findChild<QRadioButton *>(QStringLiteral("rbLANMode"))->isChecked());
+        QCOMPARE(form.link()->ControlMode(), cmLAN);
+        QCOMPARE(form.link()->DeviceIP(), address);
+        QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
+
+        // Showing the routing page reads the routing; the first command connects.
+        form.pcContainer->setCurrentWidget(form.tsSetting);
+        QCOMPARE(form.statusText(1), address + QStringLiteral(": Connected"));
+        const QStringList shown = {
+            static_cast<TLCD99 *>(form.FindDisplay(1))->text(),
+            static_cast<TLCD99 *>(form.FindDisplay(2))->text(),
+            static_cast<TLCD99 *>(form.FindDisplay(3))->text(),
+            static_cast<TLCD99 *>(form.FindDisplay(4))->text(),
+        };
+        QCOMPARE(shown, (QStringList{"2", "4", "1", "3"}));
+        QVERIFY(form.FindInputButton(2, 4)->isChecked());
+
+        // A click routes at once over the same connection.
+        form.FindInputButton(2, 3)->click();
+        QCOMPARE(device.state().routing[1], std::uint8_t(3));
+        QCOMPARE(form.statusText(2), QStringLiteral("Done"));
+
+        form.pcContainer->setCurrentWidget(form.tsGeneral);
+        form.findChild<QAbstractButton *>(QStringLiteral("btnGetDevStatus"))->click();
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblDevice"))->text(),
+                 QStringLiteral("Device: HDMI Matrix, 4x4"));
+        QCOMPARE(form.findChild<QLabel *>(QStringLiteral("lblVersion"))->text(),
+                 QStringLiteral("Version: 1.2"));
+        QVERIFY(dialogs.texts(ScriptedDialogs::Kind::Error).isEmpty());
+
+        QVERIFY(form.close());
+        // The settings are saved in COM control mode, as always.
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(settings.readAll().contains("Mode=0"));
+    }
+};
+
+QTEST_MAIN(ProgramTcpTest)
+#include "tst_program_tcp.moc"
