@@ -172,6 +172,8 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
                 m_clock.sleep(PacketRetryPause);
             }
         }
+        // A packet accepted on the last attempt counts like any other: the transfer goes on
+        // rather than ending half-written with a success result.
         if (packetDone)
             continue;
         // A switcher that keeps declining has already been reported packet by packet; the

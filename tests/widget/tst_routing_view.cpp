@@ -462,7 +462,7 @@ void TestRoutingView::tagWindowOnlyOverInputButtonsWithTags()
     const QStringList lines{"Output1 - No tag", "Output2 - [Screen]", "Output3 - No tag",
                             "Output4 - No tag", "Input1 - No tag",    "Input2 - No tag",
                             "Input3 - No tag",  "Input4 - No tag"};
-    QCOMPARE(info->lblInfo->text().split(QLatin1Char('\n')), lines);
+    QCOMPARE(info->lblInfo->text(), lines.join(QStringLiteral("\r\n")));
     const QFontMetrics metrics(info->lblInfo->font());
     QVERIFY(info->lblInfo->font().bold());
     int widest = 0;

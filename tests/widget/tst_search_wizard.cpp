@@ -259,6 +259,20 @@ private slots:
         rig.form().DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("def"));
         QCOMPARE(wizard->kxSearching->Caption(), QStringLiteral("abc"));
     }
+
+    void searchGaugeBlendsIntoItsGroup()
+    {
+        ShellRig rig;
+        rig.create();
+        const TKXGauge *gauge = rig.windows->secondary().frmSearch->kxSearching;
+        QCOMPARE(gauge->size(), QSize(220, 24));
+        QCOMPARE(gauge->TxtAlign(), TKXGauge::ttaLEFT);
+        QVERIFY(!gauge->ShowPercent());
+        QCOMPARE(gauge->displayText(), QStringLiteral("Searching TCP control device ... |"));
+        const QColor buttonFace = gauge->palette().color(QPalette::Button);
+        QCOMPARE(gauge->BackColor(), buttonFace);
+        QCOMPARE(gauge->BorderColor(), buttonFace);
+    }
 };
 
 QTEST_MAIN(SearchWizardTest)

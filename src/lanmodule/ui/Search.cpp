@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -21,6 +22,7 @@ namespace {
 constexpr QSize PanelSize{593, 169};
 constexpr QPoint PanelPlace{8, 0};
 constexpr QSize WindowSize{617, 204};
+constexpr QSize SearchGaugeSize{220, 24};
 
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)
 {
@@ -67,9 +69,13 @@ void TfrmSearch::buildStep1()
     kxSearching->setTxtAlign(TKXGauge::ttaLEFT);
     kxSearching->setShowPercent(false);
     kxSearching->setCaption(QStringLiteral("Searching TCP control device ... |"));
-    kxSearching->setMinimumHeight(28);
+    // The search gauge blends into its group: no visible frame, no white background.
+    const QColor buttonFace = palette().color(QPalette::Button);
+    kxSearching->setBackColor(buttonFace);
+    kxSearching->setBorderColor(buttonFace);
+    kxSearching->setFixedSize(SearchGaugeSize);
     btnStop = button(QStringLiteral("Stop"), "btnStop", gbStep1);
-    layout->addWidget(kxSearching);
+    layout->addWidget(kxSearching, 0, Qt::AlignLeft);
     layout->addWidget(btnStop, 0, Qt::AlignRight);
     connect(btnStop, &QPushButton::clicked, this, &TfrmSearch::btnStopClick);
 }
@@ -246,7 +252,7 @@ void TfrmSearch::btnGOClick()
                 DeviceEntry::ModeOfDhcpItem(m_link->GetDeviceItem(i, 7)), m_link->DeviceIP(),
                 m_link->GetDeviceItem(i, 0));
             const QString same = DeviceEntry::WithSubnet(base, DeviceEntry::SubnetText(false));
-            if (!FoundDevices.contains(same))
+            if (!FoundDevices.contains(same, Qt::CaseInsensitive))
                 FoundDevices.append(DeviceEntry::WithSubnet(base, DeviceEntry::SubnetText(true)));
         }
         fillList(cbMXDevice1, FoundDevices);

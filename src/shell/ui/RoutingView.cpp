@@ -526,7 +526,8 @@ bool RoutingView::BuildTagInfo()
     if (!info)
         return anyTag;
     info->setFont(info->lblInfo->font());
-    info->lblInfo->setText(lines.join(QLatin1Char('\n')));
+    // The label draws a carriage return + line feed as one line break.
+    info->lblInfo->setText(lines.join(QStringLiteral("\r\n")));
     const QFontMetrics metrics(info->lblInfo->font());
     int width = 0;
     int height = 0;
