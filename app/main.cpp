@@ -27,8 +27,8 @@ int main(int argc, char *argv[])
 
     ProgramWindows windows(dialogs, transports, clock, ports, location);
     TForm1 &form = windows.mainWindow();
-    QObject::connect(&form, &TForm1::closed, &app, [] { QCoreApplication::exit(0); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &form, &TForm1::closed, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     form.show();
     return QApplication::exec();
 }

@@ -97,7 +97,7 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-template<typename Action>
+template <typename Action>
 Figures Measure(int repetitions, SwitcherDevice &device, TForm1 &form, Action action)
 {
     Figures figures;
@@ -126,9 +126,8 @@ bool Report(const char *name, const Figures &figures)
     std::printf("%-9s %4lld bytes out, %4lld back: wire %6.1f ms, measured %6.1f ms "
                 "(medians of %zu): %+5.1f %% of the wire time, %s\n",
                 name, static_cast<long long>(figures.bytesOut),
-                static_cast<long long>(figures.bytesBack), wire, elapsed,
-                figures.elapsedMs.size(), excess * 100.0,
-                figures.failed ? "FAILED" : (ok ? "within 5 %" : "NOT within 5 %"));
+                static_cast<long long>(figures.bytesBack), wire, elapsed, figures.elapsedMs.size(),
+                excess * 100.0, figures.failed ? "FAILED" : (ok ? "within 5 %" : "NOT within 5 %"));
     return ok;
 }
 
@@ -164,13 +163,12 @@ int main(int argc, char *argv[])
         return 2;
     }
     EdidPage &page = *form.edid();
-    page.cbReadEDIDDataOutput->setCurrentIndex(5);  // "User1 Memory"
-    page.cbDownloadEDIDInput->setCurrentIndex(7);   // "User2 Memory"
+    page.cbReadEDIDDataOutput->setCurrentIndex(5); // "User1 Memory"
+    page.cbDownloadEDIDInput->setCurrentIndex(7);  // "User2 Memory"
 
     std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n",
                 qPrintable(pty.slavePath()), repetitions);
-    const Figures read =
-        Measure(repetitions, device, form, [&] { page.btnReadEDIDDataClick(); });
+    const Figures read = Measure(repetitions, device, form, [&] { page.btnReadEDIDDataClick(); });
     const Figures download =
         Measure(repetitions, device, form, [&] { page.btnDownloadEDIDClick(); });
     const bool readOk = Report("read", read);

@@ -87,19 +87,18 @@ std::optional<Upload> RunUpload(Line line, bool paced, int size)
     qint64 startNs = -1;
     qint64 endNs = -1;
     Upload upload;
-    QObject::connect(&link, &TKXCOMControl::notify, &link,
-                     [&](int code, qint64, qint64, const QString &text) {
-                         if (code == NotifyDataDump && startNs < 0
-                             && text.contains(QLatin1String("send data:")))
-                             startNs = timer.nsecsElapsed();
-                         if (code == NotifyProgress)
-                             ++upload.packets;
-                         if (code == NotifyTransferDone) {
-                             endNs = timer.nsecsElapsed();
-                             // Ends the restart wait that follows a main part at once.
-                             flags.StopRequested = true;
-                         }
-                     });
+    QObject::connect(
+        &link, &TKXCOMControl::notify, &link, [&](int code, qint64, qint64, const QString &text) {
+            if (code == NotifyDataDump && startNs < 0 && text.contains(QLatin1String("send data:")))
+                startNs = timer.nsecsElapsed();
+            if (code == NotifyProgress)
+                ++upload.packets;
+            if (code == NotifyTransferDone) {
+                endNs = timer.nsecsElapsed();
+                // Ends the restart wait that follows a main part at once.
+                flags.StopRequested = true;
+            }
+        });
     const QByteArray image = MakeImage(size);
     link.WriteStream = image;
     TCommandResult result;

@@ -39,7 +39,8 @@ Stats Summarise(std::vector<double> micros)
     std::sort(micros.begin(), micros.end());
     if (micros.empty())
         return {};
-    return {micros[micros.size() / 2], micros[std::min(micros.size() - 1, micros.size() * 99 / 100)]};
+    return {micros[micros.size() / 2],
+            micros[std::min(micros.size() - 1, micros.size() * 99 / 100)]};
 }
 
 bool ReadExactly(int fd, std::uint8_t *buffer, std::size_t count)
@@ -62,8 +63,8 @@ std::vector<double> BareRoundTrips(int fd, int count)
     QElapsedTimer timer;
     for (int i = 0; i < count; ++i) {
         timer.start();
-        if (::write(fd, frame.data(), frame.size()) != ssize_t(frame.size())
-            || !ReadExactly(fd, answer.data(), answer.size()))
+        if (::write(fd, frame.data(), frame.size()) != ssize_t(frame.size()) ||
+            !ReadExactly(fd, answer.data(), answer.size()))
             break;
         micros.push_back(double(timer.nsecsElapsed()) / 1000.0);
     }
@@ -129,11 +130,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::max(10, std::atoi(argv[1])) : 2000;
-    const QString simPath = QCoreApplication::applicationDirPath() + QStringLiteral("/../matrix-sim");
+    const QString simPath =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../matrix-sim");
 
     QProcess sim;
-    sim.start(simPath, {QStringLiteral("--pty"), QStringLiteral("--tcp"),
-                        QString::fromLatin1(SimAddress)});
+    sim.start(simPath,
+              {QStringLiteral("--pty"), QStringLiteral("--tcp"), QString::fromLatin1(SimAddress)});
     if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "cannot start %s\n", qPrintable(simPath));
         return 1;
@@ -145,12 +147,11 @@ int main(int argc, char *argv[])
     QtTransportFactory factory;
     ProgramFlags flags;
     TKXCOMControl link(flags, factory, clock);
-    QObject::connect(&link, &TKXCOMControl::notify, &link,
-                     [](int code, qint64, qint64, const QString &) {
-                         if (code != NotifyTrace && code != NotifyDataDump
-                             && code != NotifyBytesReceived)
-                             std::fprintf(stderr, "link notification %d\n", code);
-                     });
+    QObject::connect(
+        &link, &TKXCOMControl::notify, &link, [](int code, qint64, qint64, const QString &) {
+            if (code != NotifyTrace && code != NotifyDataDump && code != NotifyBytesReceived)
+                std::fprintf(stderr, "link notification %d\n", code);
+        });
     std::printf("%d round trips of a route command each\n", count);
 
     link.setControlMode(cmLAN);

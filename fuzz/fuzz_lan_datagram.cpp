@@ -106,9 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The pure readers on the raw bytes.
     if (const std::size_t count = LanRecords::DiscoveryRecordCount(payload.size())) {
         for (std::size_t i = 0; i < count; ++i) {
-            const QStringList items =
-                LanRecords::DeviceItems(payload.subspan(i * LanDeviceRecordSize,
-                                                        LanDeviceRecordSize));
+            const QStringList items = LanRecords::DeviceItems(
+                payload.subspan(i * LanDeviceRecordSize, LanDeviceRecordSize));
             for (const QString &item : items)
                 RequireOneLine(item);
         }
@@ -123,10 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Factory factory;
     InstantClock clock;
     TKXCOMControl link(flags, factory, clock);
-    factory.udp->answer = QByteArray(reinterpret_cast<const char *>(payload.data()),
-                                     qsizetype(payload.size()));
-    factory.udp->sender = (selector & 0x02) ? QStringLiteral("192.168.0.10")
-                                            : QStringLiteral("192.168.0.20");
+    factory.udp->answer =
+        QByteArray(reinterpret_cast<const char *>(payload.data()), qsizetype(payload.size()));
+    factory.udp->sender =
+        (selector & 0x02) ? QStringLiteral("192.168.0.10") : QStringLiteral("192.168.0.20");
     if (selector & 0x01) {
         factory.udp->port = ConfigurationPort;
         const int result = link.ConfigureDevice(TLANConfigRecord{});

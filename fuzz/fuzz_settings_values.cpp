@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkPreset(QString::fromUtf8(input.left(4096)));
 
     const QStringList sections = ini.sectionNames();
-    const QString mac = sections.isEmpty() ? PortTagStore::noDeviceMAC()
-                                           : sections.first().right(17);
+    const QString mac =
+        sections.isEmpty() ? PortTagStore::noDeviceMAC() : sections.first().right(17);
     for (TControlMode mode : {cmCOM, cmLAN}) {
         const PortTagSet tags = PortTagStore::load(ini, mode, mac);
         PortTagStore::save(ini, mode, mac, tags);

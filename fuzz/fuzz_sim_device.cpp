@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (setup & 0x02)
         feedFrame(MakeFrame(0x03, 0x05, 0xF002));
     if (setup & 0x04)
-        device.setRecordHandler(
-            [&device](const QByteArray &record) { device.sendRecord(record); });
+        device.setRecordHandler([&device](const QByteArray &record) { device.sendRecord(record); });
     if (setup & 0x08)
         device.state().edidControlMode = EdidControlLocked;
 

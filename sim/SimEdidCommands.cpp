@@ -166,8 +166,9 @@ void SimEdidCommands::sendReadPacket(qsizetype offset)
 {
     const std::size_t remaining = std::size_t(m_readBlock.size() - offset);
     const std::size_t n = PacketLengthFor(remaining);
-    const TDataPacket packet = BuildDataPacket(m_readStart, PacketStatusFor(remaining), 0, 0,
-                                               ByteSpan(m_readBlock).subspan(std::size_t(offset), n));
+    const TDataPacket packet =
+        BuildDataPacket(m_readStart, PacketStatusFor(remaining), 0, 0,
+                        ByteSpan(m_readBlock).subspan(std::size_t(offset), n));
     m_readOffset = offset;
     m_readNext = offset + qsizetype(n);
     m_device.sendPacket(

@@ -39,8 +39,8 @@ void SimFirmware::declinePart(std::uint8_t kind, std::uint16_t partNumber, bool 
     m_declinedParts[{kind, partNumber}] = declined;
 }
 
-void SimFirmware::declinePacket(std::uint8_t kind, std::uint16_t partNumber,
-                                std::uint16_t sequence, int times)
+void SimFirmware::declinePacket(std::uint8_t kind, std::uint16_t partNumber, std::uint16_t sequence,
+                                int times)
 {
     m_declinedPackets[{kind, partNumber, sequence}] = times;
 }

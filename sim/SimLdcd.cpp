@@ -24,8 +24,8 @@ void SimLdcd::handle(const QByteArray &record)
 {
     received.append(record);
     const auto bytes = ByteSpan(record);
-    if (bytes.size() != LdcdRecordSize || bytes[LdcdReceiveMarkByte] != RequestMark
-        || bytes[LdcdChecksumByte] != LanRecords::LDCDChecksum(bytes)) {
+    if (bytes.size() != LdcdRecordSize || bytes[LdcdReceiveMarkByte] != RequestMark ||
+        bytes[LdcdChecksumByte] != LanRecords::LDCDChecksum(bytes)) {
         qCDebug(lcSim) << "LDCD request rejected" << record.toHex(' ');
         return;
     }

@@ -30,10 +30,7 @@ public:
 
     /// Microseconds a paced line needs for `bytes` bytes (10 bits each at 19200 baud), rounded
     /// up so that a sum of slices never comes out shorter than the whole.
-    static qint64 WireTimeUs(qsizetype bytes)
-    {
-        return (qint64(bytes) * 1'000'000 + 1919) / 1920;
-    }
+    static qint64 WireTimeUs(qsizetype bytes) { return (qint64(bytes) * 1'000'000 + 1919) / 1920; }
 
 signals:
     void chunk(const QByteArray &bytes);

@@ -13,14 +13,14 @@ constexpr std::uint8_t StatusConflict = 0x20;
 constexpr std::uint8_t StatusFailed = 0x10;
 constexpr std::uint8_t StaticAddressMark = 21;
 
-template<std::size_t N>
+template <std::size_t N>
 void Put(QByteArray &record, int at, const std::array<std::uint8_t, N> &bytes)
 {
     for (std::size_t i = 0; i < N; ++i)
         record[at + int(i)] = char(bytes[i]);
 }
 
-template<std::size_t N>
+template <std::size_t N>
 std::array<std::uint8_t, N> Take(std::span<const std::uint8_t> bytes, std::size_t at)
 {
     std::array<std::uint8_t, N> taken{};
@@ -113,8 +113,8 @@ void SimNetworkModule::answerDiscovery(QUdpSocket &socket, const Datagram &reque
 void SimNetworkModule::answerConfiguration(QUdpSocket &socket, const Datagram &request)
 {
     const auto bytes = ByteSpan(request.bytes);
-    if (bytes.size() != LanConfigRecordSize || bytes[ConfigStatusByte] != RequestMark
-        || bytes[ConfigChecksumByte] != LanRecords::RecordChecksum(bytes)) {
+    if (bytes.size() != LanConfigRecordSize || bytes[ConfigStatusByte] != RequestMark ||
+        bytes[ConfigChecksumByte] != LanRecords::RecordChecksum(bytes)) {
         qCDebug(lcSim) << "configuration request rejected";
         return;
     }

@@ -78,8 +78,7 @@ TCommandFrame SwitcherDevice::Answer(const TCommandFrame &request, std::uint8_t 
     return WireFrame(answer);
 }
 
-TCommandFrame SwitcherDevice::Answer(const TCommandFrame &request, std::uint8_t r4,
-                                     std::uint8_t r6)
+TCommandFrame SwitcherDevice::Answer(const TCommandFrame &request, std::uint8_t r4, std::uint8_t r6)
 {
     TCommandFrame answer = request;
     SetFrameParam(answer, 1, r4);
@@ -210,18 +209,18 @@ void SwitcherDevice::handleInfo(const TCommandFrame &request)
         if (m_state.isInput(port)) {
             const auto index = std::size_t(port - 1);
             const bool on = m_state.sourceConnected[index];
-            return reply(request, std::uint8_t(port),
-                         m_state.sourceAnswer[index].value_or(on ? PortConnected
-                                                                 : PortNotConnected));
+            return reply(
+                request, std::uint8_t(port),
+                m_state.sourceAnswer[index].value_or(on ? PortConnected : PortNotConnected));
         }
         break;
     case 0x05:
         if (m_state.isOutput(port)) {
             const auto index = std::size_t(port - 1);
             const bool on = m_state.displayConnected[index];
-            return reply(request, std::uint8_t(port),
-                         m_state.displayAnswer[index].value_or(on ? PortConnected
-                                                                  : PortNotConnected));
+            return reply(
+                request, std::uint8_t(port),
+                m_state.displayAnswer[index].value_or(on ? PortConnected : PortNotConnected));
         }
         break;
     default:

@@ -19,8 +19,8 @@ QString ModeOfDhcpItem(const QString &dhcpItem)
 
 QString MakeBase(const QString &tag, const QString &mode, const QString &ip, const QString &mac)
 {
-    return QLatin1Char('[') + tag + QStringLiteral("]-[") + mode + QStringLiteral("]-[") + ip
-           + QStringLiteral("]-[") + mac + QLatin1Char(']');
+    return QLatin1Char('[') + tag + QStringLiteral("]-[") + mode + QStringLiteral("]-[") + ip +
+           QStringLiteral("]-[") + mac + QLatin1Char(']');
 }
 
 QString WithSubnet(const QString &base, const QString &subnet)

@@ -43,8 +43,7 @@ std::optional<Octets> SplitIPAddress(const QString &text)
         // A piece holding a further dot (the rest after the third one) is not a number.
         if (piece.isEmpty() || !AllDigits(piece))
             return std::nullopt;
-        octets[std::size_t(part)] =
-            DigitValue(piece) > OctetMax ? QStringLiteral("255") : piece;
+        octets[std::size_t(part)] = DigitValue(piece) > OctetMax ? QStringLiteral("255") : piece;
         start = end + 1;
     }
     return octets;

@@ -19,8 +19,8 @@ MACAddressText::MACParts PartsOf(const MACAddressText::MACBytes &bytes)
 {
     MACAddressText::MACParts parts;
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        parts[i] = QString::fromLatin1(HexDigits + (bytes[i] >> 4), 1)
-                   + QString::fromLatin1(HexDigits + (bytes[i] & 0x0F), 1);
+        parts[i] = QString::fromLatin1(HexDigits + (bytes[i] >> 4), 1) +
+                   QString::fromLatin1(HexDigits + (bytes[i] & 0x0F), 1);
     return parts;
 }
 } // namespace

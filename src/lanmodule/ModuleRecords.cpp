@@ -63,11 +63,11 @@ TLDCDRecord ResetRequest()
 
 ModuleInfo InfoTexts(const TLDCDRecord &reply)
 {
-    return {QStringLiteral("Version: Ver") + QString::number(reply[17]) + QLatin1Char('.')
-                + QString::number(reply[18]),
+    return {QStringLiteral("Version: Ver") + QString::number(reply[17]) + QLatin1Char('.') +
+                QString::number(reply[18]),
             reply[19] != 0 ? QStringLiteral("DHCP: Auto IP") : QStringLiteral("DHCP: Static IP"),
-            QStringLiteral("IP Address: ")
-                + LanRecords::DottedIPv4(std::span(reply).subspan(20, 4))};
+            QStringLiteral("IP Address: ") +
+                LanRecords::DottedIPv4(std::span(reply).subspan(20, 4))};
 }
 
 ModuleInfo EmptyInfoTexts()

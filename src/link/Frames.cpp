@@ -25,8 +25,8 @@ bool ReplyMatches(std::span<const std::uint8_t> answer, std::span<const std::uin
 {
     if (answer.size() < 4 || request.size() < 4)
         return false;
-    return answer[0] == LeadIn1 && answer[1] == LeadIn2 && answer[2] == request[2]
-           && answer[3] == request[3];
+    return answer[0] == LeadIn1 && answer[1] == LeadIn2 && answer[2] == request[2] &&
+           answer[3] == request[3];
 }
 
 std::uint16_t FrameParam(std::span<const std::uint8_t> frame, int index)
@@ -120,8 +120,7 @@ TDataPacket BuildDataPacket(const TCommandFrame &start, std::uint16_t status, st
 {
     TDataPacket packet{};
     const auto n = std::min(data.size(), PacketDataSize);
-    const TCommandFrame header =
-        MakeFrame(start[2], start[3], status, std::uint16_t(n), p3, p4);
+    const TCommandFrame header = MakeFrame(start[2], start[3], status, std::uint16_t(n), p3, p4);
     std::copy(header.begin(), header.end(), packet.begin());
     packet[13] = DataChecksum(data.first(n));
     std::copy_n(data.begin(), n, packet.begin() + PacketHeaderSize);

@@ -9,7 +9,7 @@
 using namespace std::chrono_literals;
 
 namespace {
-constexpr int ReplyTicks = 500;       // about 5 s per attempt
+constexpr int ReplyTicks = 500; // about 5 s per attempt
 constexpr int Attempts = 3;
 constexpr auto Tick = 10ms;
 constexpr auto RetryPause = 5ms;
@@ -22,8 +22,8 @@ constexpr int PumpGuard = 1000;
 
 QString AttemptCaption(int attempt, const char *rest)
 {
-    return QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] ")
-           + QString::fromLatin1(rest);
+    return QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] ") +
+           QString::fromLatin1(rest);
 }
 
 } // namespace
@@ -39,8 +39,7 @@ TKXCOMControl::TKXCOMControl(ProgramFlags &flags, TransportFactory &factory, Wai
     connect(m_tcp.get(), &StreamEndpoint::stateChanged, this, [this] { m_clock.wake(); });
     for (StreamEndpoint *endpoint : {m_serial.get(), m_tcp.get()})
         connect(endpoint, &StreamEndpoint::errorOccurred, this, [this] { m_clock.wake(); });
-    connect(m_udp.get(), &DatagramEndpoint::datagramArrived, this,
-            &TKXCOMControl::UDPDataReceived);
+    connect(m_udp.get(), &DatagramEndpoint::datagramArrived, this, &TKXCOMControl::UDPDataReceived);
 }
 
 TKXCOMControl::~TKXCOMControl()
@@ -94,8 +93,8 @@ bool TKXCOMControl::Open()
         m_opening = true;
         endpoint.startOpen();
         const auto started = m_clock.elapsedMs();
-        while (endpoint.state() == StreamEndpoint::State::Opening
-               && m_clock.elapsedMs() - started < ConnectLimit.count() && !m_flags.StopRequested)
+        while (endpoint.state() == StreamEndpoint::State::Opening &&
+               m_clock.elapsedMs() - started < ConnectLimit.count() && !m_flags.StopRequested)
             m_clock.pumpStep(Tick);
         m_opening = false;
         if (endpoint.state() == StreamEndpoint::State::Open && !endpoint.hasError())
@@ -241,8 +240,8 @@ void TKXCOMControl::RunEventsFor(std::chrono::milliseconds duration)
     do {
         const auto left = duration.count() - (m_clock.elapsedMs() - start);
         m_clock.pumpStep(std::chrono::milliseconds(std::max<std::int64_t>(left, 0)));
-    } while (m_clock.elapsedMs() - start < duration.count() && !m_flags.StopRequested
-             && ++guard < PumpGuard);
+    } while (m_clock.elapsedMs() - start < duration.count() && !m_flags.StopRequested &&
+             ++guard < PumpGuard);
 }
 
 void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result)
@@ -252,10 +251,9 @@ void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &resu
     const TCommandFrame wire = WireFrame(frame);
     stream().clearError();
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        const Attempt outcome =
-            TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
-                LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
-            });
+        const Attempt outcome = TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
+            LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
+        });
         if (outcome == Attempt::Over)
             return;
         if (outcome == Attempt::Retry)

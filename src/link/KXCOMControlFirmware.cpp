@@ -1,5 +1,5 @@
-#include "link/KXCOMControl.h"
 #include "link/ByteSpan.h"
+#include "link/KXCOMControl.h"
 
 #include "link/Scrambler.h"
 #include "link/WaitClock.h"
@@ -136,14 +136,15 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
         bool packetDone = false;
         bool declined = false;
         for (int attempt = 1; attempt <= Attempts && !packetDone; ++attempt) {
-            const Attempt outcome = TryExchange(
-                wire, mainPart ? ReplyKindMain : ReplyKindSlave, attempt == Attempts,
-                result.Success, [&] {
-                    PendingLogCaption = mainPart ? QStringLiteral("[") + QString::number(attempt)
-                                                       + QStringLiteral("]send data:\r\n")
-                                                 : QStringLiteral("send data:\r\n");
-                    LogData(packet);
-                });
+            const Attempt outcome =
+                TryExchange(wire, mainPart ? ReplyKindMain : ReplyKindSlave, attempt == Attempts,
+                            result.Success, [&] {
+                                PendingLogCaption = mainPart ? QStringLiteral("[") +
+                                                                   QString::number(attempt) +
+                                                                   QStringLiteral("]send data:\r\n")
+                                                             : QStringLiteral("send data:\r\n");
+                                LogData(packet);
+                            });
             if (outcome == Attempt::Over)
                 return;
             if (outcome == Attempt::Retry)

@@ -54,9 +54,9 @@ QString DottedIPv4(std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() < 4)
         return QStringLiteral("0.0.0.0");
-    return QString::number(bytes[0]) + QLatin1Char('.') + QString::number(bytes[1])
-           + QLatin1Char('.') + QString::number(bytes[2]) + QLatin1Char('.')
-           + QString::number(bytes[3]);
+    return QString::number(bytes[0]) + QLatin1Char('.') + QString::number(bytes[1]) +
+           QLatin1Char('.') + QString::number(bytes[2]) + QLatin1Char('.') +
+           QString::number(bytes[3]);
 }
 
 QString TagText(std::span<const std::uint8_t> bytes)
@@ -156,8 +156,8 @@ LdcdVerdict CheckLdcdAnswer(std::span<const std::uint8_t> answer,
         return LdcdVerdict::Refused;
     if (answer[LdcdChecksumByte] != LDCDChecksum(answer))
         return LdcdVerdict::BadChecksum;
-    if (!std::equal(LdcdHeader.begin(), LdcdHeader.end(), answer.begin(), answer.begin() + 16)
-        || !std::equal(request.begin(), request.begin() + 16, answer.begin()))
+    if (!std::equal(LdcdHeader.begin(), LdcdHeader.end(), answer.begin(), answer.begin() + 16) ||
+        !std::equal(request.begin(), request.begin() + 16, answer.begin()))
         return LdcdVerdict::BadHeader;
     return LdcdVerdict::Accepted;
 }
@@ -171,8 +171,8 @@ QString LdcdLogText(const QString &caption, std::span<const std::uint8_t> record
     text += LineBreak + QStringLiteral("command:") + at(16) + LineBreak;
     text += QStringLiteral("param1:") + at(17) + QStringLiteral("; param2:") + at(18) + LineBreak;
     text += QStringLiteral("DHCP:") + at(19) + LineBreak;
-    text += QStringLiteral("IPAddr:") + at(20) + QLatin1Char(' ') + at(21) + QLatin1Char(' ')
-            + at(22) + QLatin1Char(' ') + at(23) + LineBreak;
+    text += QStringLiteral("IPAddr:") + at(20) + QLatin1Char(' ') + at(21) + QLatin1Char(' ') +
+            at(22) + QLatin1Char(' ') + at(23) + LineBreak;
     text += QStringLiteral("ReveiveOK:") + at(30) + LineBreak;
     text += QStringLiteral("CheckSum:") + at(31) + LineBreak;
     text += QString(39, QLatin1Char('/'));
@@ -181,9 +181,9 @@ QString LdcdLogText(const QString &caption, std::span<const std::uint8_t> record
 
 QString DatagramTraceText(const QString &sender, quint16 port, const QString &localIP)
 {
-    return QStringLiteral("Remote: [") + sender + QStringLiteral("] : Port[")
-           + QString::number(port) + QStringLiteral("]") + LineBreak + QStringLiteral("Local: [")
-           + localIP + QStringLiteral("]");
+    return QStringLiteral("Remote: [") + sender + QStringLiteral("] : Port[") +
+           QString::number(port) + QStringLiteral("]") + LineBreak + QStringLiteral("Local: [") +
+           localIP + QStringLiteral("]");
 }
 
 } // namespace LanRecords

@@ -28,8 +28,8 @@ void TcpEndpoint::startOpen()
         bool ok = false;
         const int value = octet.toInt(&ok, 10);
         valid = valid && ok && value >= 0 && value <= 255;
-        normalized += (normalized.isEmpty() ? QString() : QStringLiteral("."))
-                      + QString::number(value);
+        normalized +=
+            (normalized.isEmpty() ? QString() : QStringLiteral(".")) + QString::number(value);
     }
     const QHostAddress address(normalized);
     if (!valid || address.isNull() || address == QHostAddress::AnyIPv4) {

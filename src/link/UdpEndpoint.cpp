@@ -14,8 +14,7 @@ bool UdpEndpoint::bind(std::uint16_t localPort)
                           QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
 }
 
-bool UdpEndpoint::send(const QString &host, std::uint16_t port,
-                       std::span<const std::uint8_t> bytes)
+bool UdpEndpoint::send(const QString &host, std::uint16_t port, std::span<const std::uint8_t> bytes)
 {
     if (!m_socket)
         return false;

@@ -132,7 +132,8 @@ void IniDocument::fromBytes(const QByteArray &bytes)
         while (end < length && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
             ++end;
         appendLine(text.mid(at, end - at), current);
-        if (end + 1 < length && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n'))
+        if (end + 1 < length && text[end] == QLatin1Char('\r') &&
+            text[end + 1] == QLatin1Char('\n'))
             ++end;
         at = end + 1;
     }

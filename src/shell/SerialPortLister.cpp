@@ -19,9 +19,8 @@ QStringList SerialPortLister::ports() const
     // two timer ticks (so an unchanged system never rebuilds it) and puts ttyS2 before ttyS10.
     QCollator collator;
     collator.setNumericMode(true);
-    std::stable_sort(names.begin(), names.end(),
-                     [&collator](const QString &a, const QString &b) {
-                         return collator.compare(a, b) < 0;
-                     });
+    std::stable_sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
     return names;
 }

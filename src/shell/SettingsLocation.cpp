@@ -29,7 +29,8 @@ bool canCreateFileIn(const QString &dir)
 
 SettingsLocation::SettingsLocation(const QString &appDir, const QString &filePath)
     : m_appDir(withTrailingSeparator(appDir)), m_filePath(filePath)
-{}
+{
+}
 
 SettingsLocation SettingsLocation::resolve(const QString &appDir, const QString &fallbackDir)
 {

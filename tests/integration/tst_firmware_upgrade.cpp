@@ -87,10 +87,7 @@ struct UpgradeRig
         return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
     }
 
-    bool received(const QByteArray &frame) const
-    {
-        return device.state().received.contains(frame);
-    }
+    bool received(const QByteArray &frame) const { return device.state().received.contains(frame); }
     bool restartSent() const { return received(Frame(0x80, 0x02, 0x000F)); }
 
     /// The page is back to idle: button enabled, no exchange marked as running.
@@ -217,9 +214,8 @@ private slots:
         QByteArray kind3 = Record(3, 1, 1, 0, image);
         QTest::newRow("unknown kind")
             << kind3 << QStringLiteral("Part_3.1.1.0 has an unknown part kind 3, not sent");
-        QTest::newRow("empty image")
-            << Record(2, 1, 1, 0, QByteArray())
-            << QStringLiteral("Part_2.1.1.0 has an empty image, not sent");
+        QTest::newRow("empty image") << Record(2, 1, 1, 0, QByteArray())
+                                     << QStringLiteral("Part_2.1.1.0 has an empty image, not sent");
         QTest::newRow("image beyond end")
             << Record(2, 1, 1, 0, image).left(143 + 30)
             << QStringLiteral("Bad FW file! Part_2.1.1.0 needs 40 image bytes, only 30 remain");
@@ -271,15 +267,13 @@ private slots:
         UpgradeRig rig;
         rig.firmware.declinePart(2, 1);
         const QByteArray second = Image(700, 9);
-        rig.upgrade(
-            rig.writeFile(Record(2, 1, 1, 5, Image(100, 10)) + Record(2, 2, 2, 6, second)));
+        rig.upgrade(rig.writeFile(Record(2, 1, 1, 5, Image(100, 10)) + Record(2, 2, 2, 6, second)));
 
         const QStringList lines = rig.lines();
-        QCOMPARE(lines.mid(0, 4),
-                 (QStringList{QStringLiteral("Upgrading Part_2.1.1.5 ..."),
-                              QStringLiteral("Write to Part_2.1.1.5 failed"),
-                              QStringLiteral("Upgrading Part_2.2.2.6 ..."),
-                              QStringLiteral("Part_2.2.2.6 upgrading complete")}));
+        QCOMPARE(lines.mid(0, 4), (QStringList{QStringLiteral("Upgrading Part_2.1.1.5 ..."),
+                                               QStringLiteral("Write to Part_2.1.1.5 failed"),
+                                               QStringLiteral("Upgrading Part_2.2.2.6 ..."),
+                                               QStringLiteral("Part_2.2.2.6 upgrading complete")}));
         QVERIFY(!lines.contains(QStringLiteral("Part_2.1.1.5 upgrading complete")));
         QVERIFY(rig.firmware.image(2, 1).isEmpty());
         QCOMPARE(rig.firmware.image(2, 2), second);
@@ -291,8 +285,8 @@ private slots:
     {
         UpgradeRig rig;
         rig.firmware.declinePart(2, 2);
-        rig.upgrade(rig.writeFile(Record(2, 1, 1, 5, Image(100, 11)) +
-                                  Record(2, 2, 2, 6, Image(100, 12))));
+        rig.upgrade(
+            rig.writeFile(Record(2, 1, 1, 5, Image(100, 11)) + Record(2, 2, 2, 6, Image(100, 12))));
         QVERIFY(rig.lines().contains(QStringLiteral("Write to Part_2.2.2.6 failed")));
         QCOMPARE(rig.form().statusText(2), QStringLiteral("Write Part_2.2.2.6 failed"));
         QVERIFY(!rig.restartSent());

@@ -31,8 +31,7 @@ public:
     }
     bool bind(std::uint16_t localPort) override { return m_socket.bind(localPort); }
     void setBroadcastAllowed(bool allowed) override { m_socket.setBroadcastAllowed(allowed); }
-    bool send(const QString &host, std::uint16_t port,
-              std::span<const std::uint8_t> bytes) override
+    bool send(const QString &host, std::uint16_t port, std::span<const std::uint8_t> bytes) override
     {
         if (!QHostAddress(host).isLoopback()) {
             m_broadcasts.append(host);
@@ -78,8 +77,8 @@ struct LanSimRig
     {
         QList<int> codes;
         for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump
-                && note.code != NotifyBytesReceived && note.code != NotifyStatusText)
+            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
+                note.code != NotifyBytesReceived && note.code != NotifyStatusText)
                 codes.append(note.code);
         }
         return codes;
@@ -236,8 +235,8 @@ private slots:
         rig.link.setDeviceIP(ModuleAddress);
 
         TLANConfigRecord record{};
-        const std::array<std::uint8_t, 10> head = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E,
-                                                   192,  168,  1,    50};
+        const std::array<std::uint8_t, 10> head = {0x00, 0x1A, 0x2B, 0x3C, 0x4D,
+                                                   0x5E, 192,  168,  1,    50};
         std::copy(head.begin(), head.end(), record.begin());
         record[10] = 192;
         record[11] = 168;

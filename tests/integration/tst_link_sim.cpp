@@ -6,8 +6,8 @@
 #include "sim/SimTcpServer.h"
 #include "sim/SwitcherDevice.h"
 
-#include <QHostAddress>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QTest>
 #include <QTimer>
 
@@ -43,8 +43,8 @@ struct SimRig
     {
         QList<int> codes;
         for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump
-                && note.code != NotifyBytesReceived)
+            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
+                note.code != NotifyBytesReceived)
                 codes.append(note.code);
         }
         return codes;
@@ -142,8 +142,7 @@ private slots:
                 << line << SimFault::Refuse << 3 << QList<int>{NotifySendFailed} << 0;
             QTest::addRow("%s refused once", name) << line << SimFault::Refuse << 1 << none << 1;
             QTest::addRow("%s split", name) << line << SimFault::Split << 1 << none << 1;
-            QTest::addRow("%s extra bytes", name)
-                << line << SimFault::ExtraBytes << 1 << none << 1;
+            QTest::addRow("%s extra bytes", name) << line << SimFault::ExtraBytes << 1 << none << 1;
         }
     }
 

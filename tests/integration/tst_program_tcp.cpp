@@ -29,13 +29,13 @@ private slots:
     void runsAgainstTheSimulatorOverTcp()
     {
         const QString address = QStringLiteral("127.0.0.6");
-        const QString entry = QStringLiteral("[Simulator]-[Static IP]-[") + address
-                              + QStringLiteral("]-[00-1A-2B-3C-4D-5E]-[Same Subnet]");
+        const QString entry = QStringLiteral("[Simulator]-[Static IP]-[") + address +
+                              QStringLiteral("]-[00-1A-2B-3C-4D-5E]-[Same Subnet]");
         QTemporaryDir dir;
         QFile settings(dir.filePath(QStringLiteral("Settings.ini")));
         QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(("[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=" + entry
-                        + "\r\n[TCP control device list]\r\nDevice No.1=" + entry + "\r\n")
+        settings.write(("[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=" + entry +
+                        "\r\n[TCP control device list]\r\nDevice No.1=" + entry + "\r\n")
                            .toUtf8());
         settings.close();
 

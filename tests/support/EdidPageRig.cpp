@@ -10,10 +10,9 @@
 EdidPageRig::EdidPageRig()
 {
     shell.show();
-    QObject::connect(&device, &SwitcherDevice::transmit, &device,
-                     [this](const QByteArray &bytes) {
-                         shell.serial().deliverLater(answerDelay, bytes);
-                     });
+    QObject::connect(&device, &SwitcherDevice::transmit, &device, [this](const QByteArray &bytes) {
+        shell.serial().deliverLater(answerDelay, bytes);
+    });
     shell.serial().responder = [this](const QByteArray &written) { device.receive(written); };
 }
 
@@ -24,9 +23,9 @@ EdidPage &EdidPageRig::page() const
 
 QString EdidPageRig::frame(int command, int subcommand, std::uint16_t p1, std::uint16_t p2)
 {
-    return QString::number(command) + QLatin1Char('.') + QString::number(subcommand)
-           + QLatin1Char(' ') + QStringLiteral("%1").arg(p1, 4, 16, QLatin1Char('0')).toUpper()
-           + QLatin1Char(' ') + QString::number(p2);
+    return QString::number(command) + QLatin1Char('.') + QString::number(subcommand) +
+           QLatin1Char(' ') + QStringLiteral("%1").arg(p1, 4, 16, QLatin1Char('0')).toUpper() +
+           QLatin1Char(' ') + QString::number(p2);
 }
 
 QStringList EdidPageRig::received() const

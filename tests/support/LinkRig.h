@@ -49,8 +49,8 @@ struct LinkRig
     {
         QList<int> codes;
         for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump
-                && note.code != NotifyBytesReceived)
+            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
+                note.code != NotifyBytesReceived)
                 codes.append(note.code);
         }
         return codes;
@@ -64,8 +64,7 @@ struct LinkRig
 };
 
 /// Bytes of a frame or packet as a QByteArray.
-template<typename Bytes>
-QByteArray AsBytes(const Bytes &bytes)
+template <typename Bytes> QByteArray AsBytes(const Bytes &bytes)
 {
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
 }

@@ -12,9 +12,9 @@ class LanTextsTest : public QObject
 private slots:
     void entryIsBuiltAndReadBack()
     {
-        const QString entry = Make(QStringLiteral("Hall"), ModeText(false),
-                                   QStringLiteral("192.168.0.100"),
-                                   QStringLiteral("00-1A-2B-3C-4D-5E"), SubnetText(false));
+        const QString entry =
+            Make(QStringLiteral("Hall"), ModeText(false), QStringLiteral("192.168.0.100"),
+                 QStringLiteral("00-1A-2B-3C-4D-5E"), SubnetText(false));
         QCOMPARE(entry, QStringLiteral("[Hall]-[Static IP]-[192.168.0.100]-[00-1A-2B-3C-4D-5E]"
                                        "-[Same Subnet]"));
         const QStringList fields = {"Hall", "Static IP", "192.168.0.100", "00-1A-2B-3C-4D-5E",
@@ -69,8 +69,7 @@ private slots:
         QTest::newRow("plain") << "192.168.0.10" << QStringList{"192", "168", "0", "10"};
         QTest::newRow("above 255") << "300.1.999.4" << QStringList{"255", "1", "255", "4"};
         QTest::newRow("leading zeros") << "010.0.0.07" << QStringList{"010", "0", "0", "07"};
-        QTest::newRow("huge") << "99999999999999999999.1.1.1"
-                              << QStringList{"255", "1", "1", "1"};
+        QTest::newRow("huge") << "99999999999999999999.1.1.1" << QStringList{"255", "1", "1", "1"};
         QTest::newRow("two dots") << "1.2.3" << QStringList{};
         QTest::newRow("empty part") << "1..3.4" << QStringList{};
         QTest::newRow("four dots") << "1.2.3.4.5" << QStringList{};
@@ -138,17 +137,28 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("mac"); // empty: invalid
-        QTest::newRow("plain") << "00-1A-2B-3C-4D-5E" << "00-1A-2B-3C-4D-5E";
-        QTest::newRow("lower, blanks") << "  00-1a-2b-3c-4d-5e " << "00-1A-2B-3C-4D-5E";
-        QTest::newRow("short parts") << "0-A--3-4-5" << "00-0A-00-03-04-05";
-        QTest::newRow("long parts") << "ABC-1-2-3-4-5FF" << "AB-01-02-03-04-5F";
-        QTest::newRow("all empty") << "-----" << "00-00-00-00-00-00";
-        QTest::newRow("four dashes") << "00-11-22-33-44" << "";
-        QTest::newRow("colon") << "00:11:22:33:44:55" << "";
-        QTest::newRow("G") << "0G-11-22-33-44-55" << "";
-        QTest::newRow("extra dash in last") << "00-11-22-33-44--5" << "";
-        QTest::newRow("seventh part") << "00-11-22-33-44-55-66" << "00-11-22-33-44-55";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("plain") << "00-1A-2B-3C-4D-5E"
+                               << "00-1A-2B-3C-4D-5E";
+        QTest::newRow("lower, blanks") << "  00-1a-2b-3c-4d-5e "
+                                       << "00-1A-2B-3C-4D-5E";
+        QTest::newRow("short parts") << "0-A--3-4-5"
+                                     << "00-0A-00-03-04-05";
+        QTest::newRow("long parts") << "ABC-1-2-3-4-5FF"
+                                    << "AB-01-02-03-04-5F";
+        QTest::newRow("all empty") << "-----"
+                                   << "00-00-00-00-00-00";
+        QTest::newRow("four dashes") << "00-11-22-33-44"
+                                     << "";
+        QTest::newRow("colon") << "00:11:22:33:44:55"
+                               << "";
+        QTest::newRow("G") << "0G-11-22-33-44-55"
+                           << "";
+        QTest::newRow("extra dash in last") << "00-11-22-33-44--5"
+                                            << "";
+        QTest::newRow("seventh part") << "00-11-22-33-44-55-66"
+                                      << "00-11-22-33-44-55";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void parseMACAddress()

@@ -141,8 +141,7 @@ private slots:
         const auto block = SampleBlock(256);
         port.responder = [&](const QByteArray &written) {
             if (FrameParam(std::span(reinterpret_cast<const std::uint8_t *>(written.data()), 13),
-                           1)
-                == PacketMore) {
+                           1) == PacketMore) {
                 port.deliver(AsBytes(BuildDataPacket(MakeFrame(3, 5), PacketLast, 0, 0, block)));
             } else {
                 port.deliver(AsBytes(AnswerTo(written)));
@@ -174,11 +173,10 @@ private slots:
             }
             ++requests;
             const bool second = requests >= 3;
-            TDataPacket packet =
-                second ? BuildDataPacket(MakeFrame(3, 5), PacketLast, 0, 0,
-                                         std::span(block).subspan(256))
-                       : BuildDataPacket(MakeFrame(3, 5), PacketMore, 0, 0,
-                                         std::span(block).first(256));
+            TDataPacket packet = second ? BuildDataPacket(MakeFrame(3, 5), PacketLast, 0, 0,
+                                                          std::span(block).subspan(256))
+                                        : BuildDataPacket(MakeFrame(3, 5), PacketMore, 0, 0,
+                                                          std::span(block).first(256));
             if (requests == 1 || requests == 3)
                 packet[40] ^= 0xFF; // data checksum no longer matches
             port.deliver(AsBytes(packet));
@@ -229,7 +227,8 @@ private slots:
         QCOMPARE(result.Success, std::uint8_t(1));
         QCOMPARE(port.writes.size(), 2);
         QCOMPARE(port.writes[1].size(), qsizetype(PacketSize));
-        QCOMPARE(port.writes[1], AsBytes(BuildDataPacket(MakeFrame(3, 7), PacketLast, 0, 0, block)));
+        QCOMPARE(port.writes[1],
+                 AsBytes(BuildDataPacket(MakeFrame(3, 7), PacketLast, 0, 0, block)));
         QCOMPARE(rig.outcome(), QList<int>{NotifyTransferDone});
         QCOMPARE(rig.count(NotifyDataDump), 1);
     }
@@ -334,8 +333,8 @@ private slots:
         QCOMPARE(result.Success, std::uint8_t(1));
         QCOMPARE(rig.count(NotifyDataDump), 2);
         const auto dumps = std::count_if(rig.seen.begin(), rig.seen.end(), [](const auto &n) {
-            return n.code == NotifyDataDump && n.text.startsWith(QStringLiteral("*****"))
-                   && n.text.contains(QStringLiteral("cmLAN:::0xA5, 0x5B, "));
+            return n.code == NotifyDataDump && n.text.startsWith(QStringLiteral("*****")) &&
+                   n.text.contains(QStringLiteral("cmLAN:::0xA5, 0x5B, "));
         });
         QCOMPARE(dumps, 1);
     }

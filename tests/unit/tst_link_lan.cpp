@@ -13,8 +13,8 @@ namespace {
 const QString ModuleIP = QStringLiteral("192.168.0.20");
 const QString Broadcast = QStringLiteral("255.255.255.255");
 
-QByteArray DeviceRecord(std::uint8_t macLast, std::array<std::uint8_t, 4> ip,
-                        const QByteArray &tag, std::uint8_t dhcp)
+QByteArray DeviceRecord(std::uint8_t macLast, std::array<std::uint8_t, 4> ip, const QByteArray &tag,
+                        std::uint8_t dhcp)
 {
     QByteArray record(55, '\0');
     const QByteArray mac = QByteArray::fromHex("001A2B3C4D") + char(macLast);
@@ -95,14 +95,20 @@ private slots:
         LinkRig rig;
         auto *udp = rig.factory.udp;
         udp->responder = [udp](const FakeDatagramEndpoint::Sent &sent) {
-            udp->deliver(DeviceRecord(0x5E, {192, 168, 0, 20}, "Hall", 0)
-                             + DeviceRecord(0x5F, {192, 168, 0, 21}, "Stage", 3),
+            udp->deliver(DeviceRecord(0x5E, {192, 168, 0, 20}, "Hall", 0) +
+                             DeviceRecord(0x5F, {192, 168, 0, 21}, "Stage", 3),
                          ModuleIP, 30600);
         };
         QVERIFY(rig.link.SearchDevices());
         QCOMPARE(rig.link.DeviceCount(), 2);
-        const QStringList first = {"00-1A-2B-3C-4D-5E", "192.168.0.20", "192.168.0.1",
-                                   "255.255.255.0", "4660", "30000", "Hall", "0"};
+        const QStringList first = {"00-1A-2B-3C-4D-5E",
+                                   "192.168.0.20",
+                                   "192.168.0.1",
+                                   "255.255.255.0",
+                                   "4660",
+                                   "30000",
+                                   "Hall",
+                                   "0"};
         QCOMPARE(rig.link.DeviceList.mid(0, 8), first);
         QCOMPARE(rig.link.GetDeviceItem(2, 6), QStringLiteral("Stage"));
         QCOMPARE(rig.link.GetDeviceItem(2, 7), QStringLiteral("3"));
@@ -134,8 +140,8 @@ private slots:
         const QStringList texts = StatusTexts(rig, 0);
         QCOMPARE(texts.size(), 90);
         const QString base = QStringLiteral("Searching TCP control device ...");
-        QCOMPARE(texts.mid(0, 5), QStringList({base + "/", base + "-", base + "\\", base + "|",
-                                               base + "/"}));
+        QCOMPARE(texts.mid(0, 5),
+                 QStringList({base + "/", base + "-", base + "\\", base + "|", base + "/"}));
         QVERIFY(!rig.link.Searching());
     }
 
@@ -218,8 +224,8 @@ private slots:
         LinkRig rig;
         rig.factory.udp->responder = [&](const FakeDatagramEndpoint::Sent &) {
             rig.factory.udp->deliver(
-                DeviceRecord(1, {10, 0, 0, 1}, QByteArray("A\nB\x01\x7F\xE9z", 7), 0)
-                    + DeviceRecord(2, {10, 0, 0, 2}, QByteArray(40, 'T'), 0),
+                DeviceRecord(1, {10, 0, 0, 1}, QByteArray("A\nB\x01\x7F\xE9z", 7), 0) +
+                    DeviceRecord(2, {10, 0, 0, 2}, QByteArray(40, 'T'), 0),
                 ModuleIP, 30600);
         };
         QVERIFY(rig.link.SearchDevices());
@@ -475,9 +481,9 @@ private slots:
                                       "DHCP:00\r\n"
                                       "IPAddr:C0 A8 00 00\r\n"
                                       "ReveiveOK:FF\r\n"
-                                      "CheckSum:")
-                           + HexByte(record[31])
-                           + QStringLiteral("\r\n///////////////////////////////////////"));
+                                      "CheckSum:") +
+                           HexByte(record[31]) +
+                           QStringLiteral("\r\n///////////////////////////////////////"));
     }
 
     void checksums()

@@ -117,8 +117,7 @@ void TestSettingsValues::purgeRemovesOnlyEmptyTagSections()
                   "[Other]\nkey=\n");
     PortTagStore::purgeEmptySections(ini);
     // Only spaces count as empty; the letter case of "Tag of" counts.
-    QCOMPARE(ini.sectionNames(),
-             (QStringList{"Tag of Output - COM", "TAG OF nothing", "Other"}));
+    QCOMPARE(ini.sectionNames(), (QStringList{"Tag of Output - COM", "TAG OF nothing", "Other"}));
 }
 
 void TestSettingsValues::noDeviceWritesNothingButStillPurges()

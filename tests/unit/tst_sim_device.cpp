@@ -21,8 +21,7 @@
 
 namespace {
 
-QByteArray Frame(std::uint8_t command, std::uint8_t sub, std::uint16_t p1 = 0,
-                 std::uint16_t p2 = 0)
+QByteArray Frame(std::uint8_t command, std::uint8_t sub, std::uint16_t p1 = 0, std::uint16_t p2 = 0)
 {
     const TCommandFrame frame = MakeFrame(command, sub, p1, p2);
     return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
@@ -97,12 +96,10 @@ void tst_SimDevice::answers_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
-    QTest::newRow("kind") << Hex("a55b0101fe0000000000000000")
-                          << Hex("a55b01010100000000000000fd");
+    QTest::newRow("kind") << Hex("a55b0101fe0000000000000000") << Hex("a55b01010100000000000000fd");
     QTest::newRow("alive poll") << Hex("a55b01010000000000000000fe")
                                 << Hex("a55b01010100000000000000fd");
-    QTest::newRow("size") << Hex("a55b0102fe00000000000000ff")
-                          << Hex("a55b01020400040000000000f5");
+    QTest::newRow("size") << Hex("a55b0102fe00000000000000ff") << Hex("a55b01020400040000000000f5");
     QTest::newRow("version") << Hex("a55b0103fe00000000000000fe")
                              << Hex("a55b01030100020000000000f9");
     QTest::newRow("input 1 connected")
@@ -529,7 +526,12 @@ void tst_SimDevice::networkModuleOption()
     QVERIFY2(options, qPrintable(error));
     QVERIFY(!options->pty && !options->tcpAddress);
     const QByteArray record = SimNetworkModule::DiscoveryRecord(options->networkModule());
-    QCOMPARE(record.left(22), Hex("001a2b3c4d5e" "7f00003d" "7f000001" "ffffff00" "1fbb" "7788"));
+    QCOMPARE(record.left(22), Hex("001a2b3c4d5e"
+                                  "7f00003d"
+                                  "7f000001"
+                                  "ffffff00"
+                                  "1fbb"
+                                  "7788"));
     QCOMPARE(record.mid(22, 10), QByteArray("Simulator\0", 10));
     QCOMPARE(record.at(54), '\0');
 

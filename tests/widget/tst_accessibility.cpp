@@ -40,12 +40,11 @@ private slots:
         for (QWidget *top : tops) {
             QVERIFY(top);
             for (QWidget *widget : top->findChildren<QWidget *>()) {
-                const bool control = qobject_cast<QAbstractButton *>(widget)
-                                     || qobject_cast<QComboBox *>(widget)
-                                     || qobject_cast<QLineEdit *>(widget)
-                                     || qobject_cast<QPlainTextEdit *>(widget)
-                                     || qobject_cast<QAbstractItemView *>(widget)
-                                     || qobject_cast<QAbstractSlider *>(widget);
+                const bool control =
+                    qobject_cast<QAbstractButton *>(widget) || qobject_cast<QComboBox *>(widget) ||
+                    qobject_cast<QLineEdit *>(widget) || qobject_cast<QPlainTextEdit *>(widget) ||
+                    qobject_cast<QAbstractItemView *>(widget) ||
+                    qobject_cast<QAbstractSlider *>(widget);
                 // Parts Qt builds inside its own widgets (a combo box's editor, scroll bars,
                 // tab bar arrows) are named by their owners.
                 const QString name = widget->objectName();

@@ -3,13 +3,13 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/ui/ProgramWindows.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
 #include "shell/SettingsLocation.h"
 #include "shell/ui/ConnectionPanel.h"
 #include "shell/ui/MainWindow.h"
+#include "shell/ui/ProgramWindows.h"
 #include "shell/ui/SortedComboBox.h"
+#include "sim/SimPty.h"
+#include "sim/SwitcherDevice.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -186,13 +186,12 @@ void TestConnection::modeSwitchClosesAndReloadsTags()
     TForm1 &form = rig.create();
     QStringList steps;
     form.hooks().ClearPortTags = [&] {
-        steps.append(QStringLiteral("clear, connected=")
-                     + QString::number(form.link()->Connected()));
+        steps.append(QStringLiteral("clear, connected=") +
+                     QString::number(form.link()->Connected()));
     };
     form.hooks().LoadPortTags = [&](TControlMode mode, const QString &mac) {
-        steps.append(QStringLiteral("load ") + QString::number(int(mode)) + QLatin1Char(' ')
-                     + mac + QStringLiteral(", mode=")
-                     + QString::number(int(form.link()->ControlMode())));
+        steps.append(QStringLiteral("load ") + QString::number(int(mode)) + QLatin1Char(' ') + mac +
+                     QStringLiteral(", mode=") + QString::number(int(form.link()->ControlMode())));
     };
     form.show();
     steps.clear();
@@ -254,10 +253,9 @@ void TestConnection::modeControlsAndCaptionColours()
     QVERIFY(!panel.gbCOMMode->isEnabled());
     QVERIFY(!panel.lblPort->isEnabled());
     QVERIFY(panel.gbLANMode->isEnabled());
-    for (QWidget *control : {static_cast<QWidget *>(panel.cbLANDevice),
-                             static_cast<QWidget *>(panel.btnSearchDevice),
-                             static_cast<QWidget *>(panel.btnConfig),
-                             static_cast<QWidget *>(panel.btnDeleteDevice)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(panel.cbLANDevice), static_cast<QWidget *>(panel.btnSearchDevice),
+          static_cast<QWidget *>(panel.btnConfig), static_cast<QWidget *>(panel.btnDeleteDevice)})
         QVERIFY(control->isEnabled());
     QCOMPARE(panel.gbCOMMode->palette().color(QPalette::WindowText), grey);
     QCOMPARE(panel.gbLANMode->palette().color(QPalette::WindowText), black);
@@ -313,8 +311,8 @@ void TestConnection::advancedGroupsExistHidden()
     QCOMPARE(panel.btnReset->text(), QStringLiteral("&Reset ..."));
     QVERIFY(form.tsIR->isAncestorOf(panel.gbTCPModInfo));
     for (QWidget *widget : panel.findChildren<QWidget *>()) {
-        if (qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractButton *>(widget)
-            || qobject_cast<QGroupBox *>(widget))
+        if (qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractButton *>(widget) ||
+            qobject_cast<QGroupBox *>(widget))
             QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
     }
 }

@@ -228,10 +228,14 @@ void TestEdidFiles::saveExtensionRule_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
-    QTest::newRow("upper case kept") << "edid.BIN" << "edid.BIN";
-    QTest::newRow("mixed case kept") << "edid.Bin" << "edid.Bin";
-    QTest::newRow("no extension") << "edid" << "edid.bin";
-    QTest::newRow("other extension") << "edid.txt" << "edid.txt.bin";
+    QTest::newRow("upper case kept") << "edid.BIN"
+                                     << "edid.BIN";
+    QTest::newRow("mixed case kept") << "edid.Bin"
+                                     << "edid.Bin";
+    QTest::newRow("no extension") << "edid"
+                                  << "edid.bin";
+    QTest::newRow("other extension") << "edid.txt"
+                                     << "edid.txt.bin";
 }
 
 void TestEdidFiles::saveExtensionRule()

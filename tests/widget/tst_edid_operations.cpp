@@ -88,12 +88,18 @@ void TestEdidOperations::setMode_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("command");
-    QTest::newRow("default to In2") << "Default EDID" << "In2" << F(3, 10, 2);
-    QTest::newRow("default to all") << "Default EDID" << "All Inputs" << F(3, 9, 0x00FE);
-    QTest::newRow("User2 to all") << "User2" << "All Inputs" << F(3, 1, 0xF200);
-    QTest::newRow("User1 to In1") << "User1" << "In1" << F(3, 2, 0xF100, 1);
-    QTest::newRow("4K2K 7.1 to In3") << "4K2K, HD Audio 7.1" << "In3" << F(3, 2, 0xF00C, 3);
-    QTest::newRow("1080i 2.0 to In4") << "1080i, Stereo Audio 2.0" << "In4" << F(3, 2, 0xF001, 4);
+    QTest::newRow("default to In2") << "Default EDID"
+                                    << "In2" << F(3, 10, 2);
+    QTest::newRow("default to all") << "Default EDID"
+                                    << "All Inputs" << F(3, 9, 0x00FE);
+    QTest::newRow("User2 to all") << "User2"
+                                  << "All Inputs" << F(3, 1, 0xF200);
+    QTest::newRow("User1 to In1") << "User1"
+                                  << "In1" << F(3, 2, 0xF100, 1);
+    QTest::newRow("4K2K 7.1 to In3") << "4K2K, HD Audio 7.1"
+                                     << "In3" << F(3, 2, 0xF00C, 3);
+    QTest::newRow("1080i 2.0 to In4") << "1080i, Stereo Audio 2.0"
+                                      << "In4" << F(3, 2, 0xF001, 4);
 }
 
 void TestEdidOperations::setMode()
@@ -114,9 +120,9 @@ void TestEdidOperations::setMode()
     QCOMPARE(rig.shell.dialogs.count(), 0);
     QVERIFY(rig.form().flags().CommandIdle);
     // The switcher took the change: the chosen inputs no longer carry the old mode.
-    const int changed = int(std::count_if(rig.sim().inputEdidMode.begin(),
-                                          rig.sim().inputEdidMode.begin() + 4,
-                                          [](std::uint16_t m) { return m != 0x1234; }));
+    const int changed =
+        int(std::count_if(rig.sim().inputEdidMode.begin(), rig.sim().inputEdidMode.begin() + 4,
+                          [](std::uint16_t m) { return m != 0x1234; }));
     QCOMPARE(changed, input == QStringLiteral("All Inputs") ? 4 : 1);
 }
 
@@ -162,8 +168,8 @@ void TestEdidOperations::promptsRefuseEveryAction()
     const QString hint = QStringLiteral("Select list item first");
     page.cbSetEDIDModeInput->setCurrentIndex(1); // the mode list still shows its prompt
     page.cbCopyEDIDOutput->setCurrentIndex(1);   // the copy target still shows its prompt
-    for (QPushButton *button : {page.btnSetEDIDMode, page.btnCopyEDID, page.btnReadEDIDData,
-                                page.btnDownloadEDID}) {
+    for (QPushButton *button :
+         {page.btnSetEDIDMode, page.btnCopyEDID, page.btnReadEDIDData, page.btnDownloadEDID}) {
         rig.form().ShowStatus(3, QString());
         button->click();
         QCOMPARE(rig.form().statusText(3), hint);

@@ -69,10 +69,10 @@ private slots:
                                     "-[Cross Subnet]"));
         bool locked = false;
         Configure(rig, [&](TfrmEditLAN *window) {
-            locked = !window->rbDHCP->isEnabled() && !window->rbStaticIP->isEnabled()
-                     && !window->edtIPFields[0]->isEnabled() && window->rbStaticIP->isChecked()
-                     && window->GetMACText() == QLatin1String("00-1A-2B-3C-4D-5E")
-                     && window->edtMACFields[0]->isReadOnly();
+            locked = !window->rbDHCP->isEnabled() && !window->rbStaticIP->isEnabled() &&
+                     !window->edtIPFields[0]->isEnabled() && window->rbStaticIP->isChecked() &&
+                     window->GetMACText() == QLatin1String("00-1A-2B-3C-4D-5E") &&
+                     window->edtMACFields[0]->isReadOnly();
             window->leDeviceTag->setText(QStringLiteral("Stage"));
             window->btnOK->click();
         });

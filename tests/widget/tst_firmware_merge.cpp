@@ -145,11 +145,11 @@ private slots:
 
         const QString output = rig.outputPath(QStringLiteral("KorvexA1_pnl2.10.fw"));
         QCOMPARE(rig.merge().edtSlaveMCU3FW->text(), path);
-        QCOMPARE(rig.lines(),
-                 (QStringList{
-                     QStringLiteral("Slave MCU3 firmware: ") + path + QStringLiteral(" loaded"),
-                     QStringLiteral("Slave MCU3 firmware merged, ver2.10"),
-                     QStringLiteral("Firmware merged complete, save to file: ") + output}));
+        QCOMPARE(
+            rig.lines(),
+            (QStringList{QStringLiteral("Slave MCU3 firmware: ") + path + QStringLiteral(" loaded"),
+                         QStringLiteral("Slave MCU3 firmware merged, ver2.10"),
+                         QStringLiteral("Firmware merged complete, save to file: ") + output}));
         const QByteArray file = ReadAll(output);
         QCOMPARE(file.size(), 143 + image.size());
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),

@@ -38,8 +38,7 @@ void AnswerRecords(ShellRig &rig, bool valid = true)
 QStringList Labels(const TForm1 &form)
 {
     const ConnectionPanel *panel = form.connection();
-    return {panel->lblTCPVersion->text(), panel->lblTCPDHCP->text(),
-            panel->lblTCPIPAddr->text()};
+    return {panel->lblTCPVersion->text(), panel->lblTCPDHCP->text(), panel->lblTCPIPAddr->text()};
 }
 
 TForm1 &Connected(ShellRig &rig)
@@ -70,8 +69,8 @@ private slots:
         QCOMPARE(form.link()->ControlMode(), cmCOM);
         AnswerRecords(rig);
         form.connection()->btnQueryTCPModInfo->click();
-        QCOMPARE(Labels(form), (QStringList{"Version: Ver1.5", "DHCP: Static IP",
-                                            "IP Address: 10.0.0.7"}));
+        QCOMPARE(Labels(form),
+                 (QStringList{"Version: Ver1.5", "DHCP: Static IP", "IP Address: 10.0.0.7"}));
         QCOMPARE(form.statusText(2), QStringLiteral("Query TCP Module ok"));
         QVERIFY(form.flags().CommandIdle);
         QVERIFY(form.connection()->btnQueryTCPModInfo->isEnabled());

@@ -8,17 +8,17 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -120,10 +120,10 @@ void TestMainWindow::windowLayout()
     QCOMPARE(form.font().pixelSize(), 16);
 
     QCOMPARE(form.pcContainer->tabPosition(), QTabWidget::South);
-    const QStringList captions{"General", "Port Tag", "Setting", "EDID control", "Advanced",
-                               "FW upgrade"};
-    const QStringList names{"tsGeneral", "tsPortTag", "tsSetting", "tsEDIDCtrl", "tsIR",
-                            "tsFWUpgrade"};
+    const QStringList captions{"General",      "Port Tag", "Setting",
+                               "EDID control", "Advanced", "FW upgrade"};
+    const QStringList names{"tsGeneral",  "tsPortTag", "tsSetting",
+                            "tsEDIDCtrl", "tsIR",      "tsFWUpgrade"};
     QCOMPARE(form.pcContainer->count(), 6);
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(form.pcContainer->tabText(i), captions[i]);
@@ -131,9 +131,9 @@ void TestMainWindow::windowLayout()
         QCOMPARE(form.pcContainer->isTabVisible(i), names[i] != QLatin1String("tsIR"));
     }
 
-    for (QWidget *hidden : {static_cast<QWidget *>(form.mmoMsg),
-                            static_cast<QWidget *>(form.btnStop),
-                            static_cast<QWidget *>(form.btnClear)}) {
+    for (QWidget *hidden :
+         {static_cast<QWidget *>(form.mmoMsg), static_cast<QWidget *>(form.btnStop),
+          static_cast<QWidget *>(form.btnClear)}) {
         QVERIFY(!hidden->isVisible());
         QVERIFY(!hidden->isEnabled());
     }
@@ -168,9 +168,8 @@ void TestMainWindow::runCommandConnectsOnDemand()
     QCOMPARE(rig.serial().openCalls, 1);
     QCOMPARE(rig.serial().target(), QStringLiteral("ttyS0"));
     QCOMPARE(rig.serial().writes.size(), 1);
-    QCOMPARE(rig.serial().writes.first(),
-             frameBytes({0xA5, 0x5B, 0x02, 0x03, 0x03, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                         0xF6}));
+    QCOMPARE(rig.serial().writes.first(), frameBytes({0xA5, 0x5B, 0x02, 0x03, 0x03, 0x00, 0x02,
+                                                      0x00, 0x00, 0x00, 0x00, 0x00, 0xF6}));
     QCOMPARE(form.connection()->btnConnect->text(), QStringLiteral("&Disconnect"));
     QCOMPARE(form.statusText(1), QStringLiteral("ttyS0: Connected"));
     QCOMPARE(form.statusText(2), QStringLiteral("Done"));
@@ -489,9 +488,8 @@ void TestMainWindow::logLinesAndRebootReplaceRule()
     QCOMPARE(form.lastMessageLine(), turning2);
     // An ordinary line is always added.
     emit link.notify(NotifyLogLine, 0, 0, QStringLiteral("Device restarted"));
-    QCOMPARE(form.mmoMessage->toPlainText(),
-             QStringLiteral("Part_1.1 written\n") + turning2
-                 + QStringLiteral("\nDevice restarted"));
+    QCOMPARE(form.mmoMessage->toPlainText(), QStringLiteral("Part_1.1 written\n") + turning2 +
+                                                 QStringLiteral("\nDevice restarted"));
 
     form.Button1->click();
     QVERIFY(form.mmoMessage->toPlainText().isEmpty());
@@ -509,8 +507,8 @@ void TestMainWindow::statusTextNotification()
 
     emit form.link()->notify(NotifyStatusText, 0x1234, 0, QStringLiteral("Searching 3"));
     QCOMPARE(forwarded.size(), 1);
-    QCOMPARE(forwarded.first(), std::make_tuple(qint64(0x1234), qint64(0),
-                                                QStringLiteral("Searching 3")));
+    QCOMPARE(forwarded.first(),
+             std::make_tuple(qint64(0x1234), qint64(0), QStringLiteral("Searching 3")));
     QCOMPARE(form.statusText(2), QString());
 
     emit form.link()->notify(NotifyStatusText, 0, 1, QStringLiteral("Configuring ..."));
@@ -619,8 +617,8 @@ void TestMainWindow::smallHandlers()
 
 void TestMainWindow::screenshots()
 {
-    const QString folder = qEnvironmentVariable("MATRIX_ARTIFACT_DIR",
-                                                QDir::temp().filePath("matrix-artifacts"));
+    const QString folder =
+        qEnvironmentVariable("MATRIX_ARTIFACT_DIR", QDir::temp().filePath("matrix-artifacts"));
     QVERIFY(QDir().mkpath(folder));
     ShellRig rig;
     TForm1 &form = rig.show();

@@ -59,8 +59,8 @@ QList<QPair<int, int>> routeFrames(const SwitcherDevice &device)
 {
     QList<QPair<int, int>> routes;
     for (const QByteArray &unit : device.state().received) {
-        if (unit.size() == qsizetype(FrameSize) && std::uint8_t(unit[2]) == 2
-            && std::uint8_t(unit[3]) == 3)
+        if (unit.size() == qsizetype(FrameSize) && std::uint8_t(unit[2]) == 2 &&
+            std::uint8_t(unit[3]) == 3)
             routes.append({std::uint8_t(unit[4]), std::uint8_t(unit[6])});
     }
     return routes;
@@ -157,10 +157,9 @@ void TestPresets::editorNamesPortsByTheirTags()
         return int(QDialog::Rejected);
     });
     form.presets()->btnPreEdit->click();
-    QCOMPARE(sources, (QStringList{"Select Input", "In1", "In2", "In3 - [Player]", "In4",
-                                   "Port to Port"}));
-    QCOMPARE(labels,
-             (QStringList{"Out1 - [TV] from", "Out2 from", "Out3 from", "Out4 from"}));
+    QCOMPARE(sources,
+             (QStringList{"Select Input", "In1", "In2", "In3 - [Player]", "In4", "Port to Port"}));
+    QCOMPARE(labels, (QStringList{"Out1 - [TV] from", "Out2 from", "Out3 from", "Out4 from"}));
 }
 
 void TestPresets::allOutputsShortcut()

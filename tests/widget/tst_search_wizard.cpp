@@ -35,8 +35,8 @@ void Answer(ShellRig &rig, bool broadcast, const QString &unicast = {})
     FakeDatagramEndpoint *udp = rig.transports.udp;
     udp->responder = [udp, broadcast, unicast](const FakeDatagramEndpoint::Sent &sent) {
         if (broadcast && sent.host == QLatin1String("255.255.255.255")) {
-            udp->deliver(LanDeviceRecord(1, {192, 168, 0, 20}, "Zeta", 0)
-                             + LanDeviceRecord(2, {192, 168, 0, 21}, "Alpha", 1),
+            udp->deliver(LanDeviceRecord(1, {192, 168, 0, 20}, "Zeta", 0) +
+                             LanDeviceRecord(2, {192, 168, 0, 21}, "Alpha", 1),
                          QStringLiteral("192.168.0.20"), 30600);
         } else if (!unicast.isEmpty() && sent.host == unicast) {
             udp->deliver(LanDeviceRecord(1, {192, 168, 0, 20}, "Zeta", 0), unicast, 30600);
@@ -80,14 +80,14 @@ private slots:
             if (wizard->windowTitle() != QLatin1String("Matrix found"))
                 return -4;
             // The caption shows the last progress text.
-            if (wizard->kxSearching->Caption()
-                != QLatin1String("Searching TCP control device ...-"))
+            if (wizard->kxSearching->Caption() !=
+                QLatin1String("Searching TCP control device ...-"))
                 return -5;
             wizard->btnYES->click();
             return wizard->result();
         });
         form.connection()->btnSearchDevice->click();
-        QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Modal) , QStringLiteral("frmSearch"));
+        QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Modal), QStringLiteral("frmSearch"));
         QCOMPARE(rig.dialogs.calls().last().answer, QString::number(QDialog::Accepted));
         QComboBox *list = form.connection()->cbLANDevice;
         QCOMPARE(Items(list), (QStringList{Alpha, Zeta}));

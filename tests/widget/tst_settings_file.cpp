@@ -76,10 +76,8 @@ void TestSettingsFile::firstStartWritesDefaults()
     TForm1 &form = rig.show();
     const IniDocument ini = iniOf(rig.readSettings());
 
-    QCOMPARE(ini.sectionNames().mid(0, 3),
-             (QStringList{"WARNING", "Control mode", "COM port"}));
-    QCOMPARE(ini.readString("WARNING", "NOTE"),
-             QStringLiteral("DON'T MODIFY THIS FILE MANUALLY!"));
+    QCOMPARE(ini.sectionNames().mid(0, 3), (QStringList{"WARNING", "Control mode", "COM port"}));
+    QCOMPARE(ini.readString("WARNING", "NOTE"), QStringLiteral("DON'T MODIFY THIS FILE MANUALLY!"));
     QCOMPARE(ini.readString("Control mode", "Mode"), QStringLiteral("0"));
     QCOMPARE(ini.readString("COM port", "Name"), QStringLiteral("ttyS0"));
     QVERIFY(!ini.sectionExists("TCP control device"));
@@ -98,8 +96,7 @@ void TestSettingsFile::firstStartWritesDefaults()
     QCOMPARE(ini.sectionNames().last(), QStringLiteral("Display tag"));
 
     QCOMPARE(form.presets()->lvPreSetting->rowCount(), 8);
-    QCOMPARE(form.presets()->rows().first(),
-             (PresetRow{"Setting1", {"1", "2", "3", "4"}}));
+    QCOMPARE(form.presets()->rows().first(), (PresetRow{"Setting1", {"1", "2", "3", "4"}}));
     QCOMPARE(rig.dialogs.count(), 0);
 }
 
@@ -171,9 +168,10 @@ void TestSettingsFile::deviceListIsReadWhateverItsNumbering()
     const QByteArray a = "[A]-[TCP]-[10.0.0.2]-[00-00-00-00-00-0A]-[255.255.255.0]";
     const QByteArray c = "[C]-[TCP]-[10.0.0.4]-[00-00-00-00-00-0C]-[255.255.255.0]";
     ShellRig rig;
-    rig.writeSettings("[TCP control device]\nName=" + a.toLower() + "\n"
-                      "[TCP control device list]\nDevice No.7=" + b + "\nDevice No.2=" + a
-                      + "\nanything=" + c + "\n");
+    rig.writeSettings("[TCP control device]\nName=" + a.toLower() +
+                      "\n"
+                      "[TCP control device list]\nDevice No.7=" +
+                      b + "\nDevice No.2=" + a + "\nanything=" + c + "\n");
     TForm1 &form = rig.show();
     QComboBox *devices = form.connection()->cbLANDevice;
     // The list keeps its items sorted; the saved name is matched without letter case.
@@ -189,8 +187,8 @@ void TestSettingsFile::deviceListIsReadWhateverItsNumbering()
     // A saved name that is no longer listed selects the first entry.
     ShellRig other;
     other.writeSettings("[TCP control device]\nName=gone\n"
-                        "[TCP control device list]\nDevice No.1=" + b + "\nDevice No.2=" + a
-                        + "\n");
+                        "[TCP control device list]\nDevice No.1=" +
+                        b + "\nDevice No.2=" + a + "\n");
     QCOMPARE(other.show().connection()->cbLANDevice->currentText(), QString::fromLatin1(a));
 }
 
@@ -265,7 +263,9 @@ void TestSettingsFile::damagedFilesLoadWithDefaults_data()
     QTest::newRow("sections without keys")
         << QByteArray("[Control mode]\n[COM port]\n[TCP control device list]\n[EDID setting]\n");
     QTest::newRow("keys without sections") << QByteArray("Mode=1\nName=COM1\n=\n[\n]\n");
-    QTest::newRow("nul bytes") << QByteArray("[Control\0 mode]\nMode=\0" "1\n", 24);
+    QTest::newRow("nul bytes") << QByteArray("[Control\0 mode]\nMode=\0"
+                                             "1\n",
+                                             24);
 }
 
 void TestSettingsFile::damagedFilesLoadWithDefaults()
@@ -318,8 +318,7 @@ void TestSettingsFile::edidSelectionsAndTagOptionRoundTrip()
     TForm1 &reloaded = next.show();
     QCOMPARE(reloaded.findChild<QComboBox *>(QStringLiteral("cbEDIDMode"))->currentText(),
              modeText);
-    QCOMPARE(reloaded.findChild<QComboBox *>(QStringLiteral("cbDownloadEDIDInput"))
-                 ->currentText(),
+    QCOMPARE(reloaded.findChild<QComboBox *>(QStringLiteral("cbDownloadEDIDInput"))->currentText(),
              downloadText);
     QCOMPARE(reloaded.findChild<QLineEdit *>(QStringLiteral("edtSaveEDID"))->text(),
              QStringLiteral("/tmp/some folder/edid.bin"));
@@ -328,8 +327,7 @@ void TestSettingsFile::edidSelectionsAndTagOptionRoundTrip()
     // A text that is not listed any more selects the first entry.
     ShellRig stale;
     stale.writeSettings("[EDID setting]\nEDID mode=Something old\n");
-    QCOMPARE(stale.show().findChild<QComboBox *>(QStringLiteral("cbEDIDMode"))->currentIndex(),
-             0);
+    QCOMPARE(stale.show().findChild<QComboBox *>(QStringLiteral("cbEDIDMode"))->currentIndex(), 0);
 }
 
 void TestSettingsFile::tagSetsFollowModeAndDevice()
@@ -372,12 +370,12 @@ void TestSettingsFile::networkDevicesKeepSeparateTagSets()
     const QString b = QStringLiteral("[B]-[TCP]-[10.0.0.3]-[00-00-00-00-00-0B]-[255.0.0.0]");
     const QString c = QStringLiteral("[C]-[TCP]-[10.0.0.4]-[00-00-00-00-00-0C]-[255.0.0.0]");
     ShellRig rig;
-    rig.writeSettings(("[Control mode]\nMode=1\n[TCP control device]\nName=" + b
-                       + "\n[TCP control device list]\nDevice No.1=" + a + "\nDevice No.2=" + b
-                       + "\nDevice No.3=" + c
-                       + "\n[Tag of Input - TCP:00-00-00-00-00-0A]\nIn1=Player A\n"
-                         "[Tag of Output - TCP:00-00-00-00-00-0B]\nOut3=Screen B\n"
-                         "[Tag of Input - COM]\nIn1=Serial player\n")
+    rig.writeSettings(("[Control mode]\nMode=1\n[TCP control device]\nName=" + b +
+                       "\n[TCP control device list]\nDevice No.1=" + a + "\nDevice No.2=" + b +
+                       "\nDevice No.3=" + c +
+                       "\n[Tag of Input - TCP:00-00-00-00-00-0A]\nIn1=Player A\n"
+                       "[Tag of Output - TCP:00-00-00-00-00-0B]\nOut3=Screen B\n"
+                       "[Tag of Input - COM]\nIn1=Serial player\n")
                           .toUtf8());
     TForm1 &form = rig.show();
     QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-00-00-00-00-0B"));
@@ -452,9 +450,9 @@ void TestSettingsFile::unwritableFileShowsErrorAndLosesNothing()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString path = blocker.fileName() + QStringLiteral("/Settings.ini");
-    rig.windows = std::make_unique<ProgramWindows>(rig.dialogs, rig.transports, rig.clock,
-                                                   rig.portLister,
-                                                   SettingsLocation(rig.dir.path(), path));
+    rig.windows =
+        std::make_unique<ProgramWindows>(rig.dialogs, rig.transports, rig.clock, rig.portLister,
+                                         SettingsLocation(rig.dir.path(), path));
     TForm1 &form = rig.form();
     form.show();
     QCOMPARE(rig.dialogs.texts(ScriptedDialogs::Kind::Error),

@@ -8,8 +8,7 @@
 
 #include <algorithm>
 
-EdidGrid::EdidGrid(QWidget *parent)
-    : QTableWidget(Side, Side, parent)
+EdidGrid::EdidGrid(QWidget *parent) : QTableWidget(Side, Side, parent)
 {
     setObjectName(QStringLiteral("sgEDIDContent"));
     setAccessibleName(QStringLiteral("EDID content"));

@@ -81,8 +81,7 @@ void fillList(QComboBox *list, const QStringList &entries, int selected)
 
 } // namespace
 
-EdidPage::EdidPage(TForm1 &form, QWidget *page)
-    : QObject(page), m_form(form)
+EdidPage::EdidPage(TForm1 &form, QWidget *page) : QObject(page), m_form(form)
 {
     setObjectName(QStringLiteral("EdidPage"));
     auto *controls = new QWidget(page);
@@ -105,8 +104,8 @@ EdidPage::EdidPage(TForm1 &form, QWidget *page)
         other->addWidget(gbEDIDContent);
     }
 
-    for (QPushButton *button : {btnSetEDIDMode, btnCopyEDID, btnReadEDIDData, btnDownloadEDID,
-                                btnClearEDIDContent})
+    for (QPushButton *button :
+         {btnSetEDIDMode, btnCopyEDID, btnReadEDIDData, btnDownloadEDID, btnClearEDIDContent})
         button->setFixedWidth(ButtonWidth);
 
     BuildEDIDPortLists();
@@ -128,30 +127,32 @@ void EdidPage::buildModeGroup(QWidget *parent)
     cbEDIDMode->addItems(EdidPortLists::ModeEntries());
     cbEDIDMode->setCurrentIndex(0);
     fitPopup(cbEDIDMode);
-    cbSetEDIDModeInput = pickList("cbSetEDIDModeInput", QStringLiteral("Input to set"), 10,
-                                  gbEDIDModeCtrl);
+    cbSetEDIDModeInput =
+        pickList("cbSetEDIDModeInput", QStringLiteral("Input to set"), 10, gbEDIDModeCtrl);
     btnSetEDIDMode = named(new QPushButton(QStringLiteral("&Set"), gbEDIDModeCtrl),
                            "btnSetEDIDMode", QStringLiteral("Set EDID mode"));
     // Each action takes two rows: what, then "to" where, so the long mode names fit.
-    grid->addWidget(label(QStringLiteral("Set EDID mode"), "lblSetEDIDMode", cbEDIDMode,
-                          gbEDIDModeCtrl), 0, 0);
+    grid->addWidget(
+        label(QStringLiteral("Set EDID mode"), "lblSetEDIDMode", cbEDIDMode, gbEDIDModeCtrl), 0, 0);
     grid->addWidget(cbEDIDMode, 0, 1, 1, 2);
-    grid->addWidget(label(QStringLiteral("to"), "lblSetEDIDModeTo", cbSetEDIDModeInput,
-                          gbEDIDModeCtrl), 1, 0, Qt::AlignRight);
+    grid->addWidget(
+        label(QStringLiteral("to"), "lblSetEDIDModeTo", cbSetEDIDModeInput, gbEDIDModeCtrl), 1, 0,
+        Qt::AlignRight);
     grid->addWidget(cbSetEDIDModeInput, 1, 1);
     grid->addWidget(btnSetEDIDMode, 1, 2);
 
-    cbCopyEDIDOutput = pickList("cbCopyEDIDOutput", QStringLiteral("Output to copy EDID from"),
-                                12, gbEDIDModeCtrl);
-    cbCopyEDIDInput = pickList("cbCopyEDIDInput", QStringLiteral("Input to copy EDID to"), 10,
-                               gbEDIDModeCtrl);
+    cbCopyEDIDOutput = pickList("cbCopyEDIDOutput", QStringLiteral("Output to copy EDID from"), 12,
+                                gbEDIDModeCtrl);
+    cbCopyEDIDInput =
+        pickList("cbCopyEDIDInput", QStringLiteral("Input to copy EDID to"), 10, gbEDIDModeCtrl);
     btnCopyEDID = named(new QPushButton(QStringLiteral("&Copy"), gbEDIDModeCtrl), "btnCopyEDID",
                         QStringLiteral("Copy EDID"));
     grid->addWidget(label(QStringLiteral("Copy EDID from"), "lblCopyEDIDFrom", cbCopyEDIDOutput,
-                          gbEDIDModeCtrl), 2, 0);
+                          gbEDIDModeCtrl),
+                    2, 0);
     grid->addWidget(cbCopyEDIDOutput, 2, 1, 1, 2);
-    grid->addWidget(label(QStringLiteral("to"), "lblCopyEDIDTo", cbCopyEDIDInput,
-                          gbEDIDModeCtrl), 3, 0, Qt::AlignRight);
+    grid->addWidget(label(QStringLiteral("to"), "lblCopyEDIDTo", cbCopyEDIDInput, gbEDIDModeCtrl),
+                    3, 0, Qt::AlignRight);
     grid->addWidget(cbCopyEDIDInput, 3, 1);
     grid->addWidget(btnCopyEDID, 3, 2);
     grid->setColumnStretch(1, 1);
@@ -166,44 +167,47 @@ void EdidPage::buildDataGroup(QWidget *parent)
                            "gbEDIDDataCtrl", QStringLiteral("EDID data control"));
     auto *grid = new QGridLayout(gbEDIDDataCtrl);
 
-    cbReadEDIDDataOutput = pickList("cbReadEDIDDataOutput", QStringLiteral("Read EDID data from"),
-                                    10, gbEDIDDataCtrl);
+    cbReadEDIDDataOutput =
+        pickList("cbReadEDIDDataOutput", QStringLiteral("Read EDID data from"), 10, gbEDIDDataCtrl);
     btnReadEDIDData = named(new QPushButton(QStringLiteral("&Read"), gbEDIDDataCtrl),
                             "btnReadEDIDData", QStringLiteral("Read EDID data"));
     grid->addWidget(label(QStringLiteral("Read EDID data from "), "lblReadEDIDData",
-                          cbReadEDIDDataOutput, gbEDIDDataCtrl), 0, 0);
+                          cbReadEDIDDataOutput, gbEDIDDataCtrl),
+                    0, 0);
     grid->addWidget(cbReadEDIDDataOutput, 0, 1);
     grid->addWidget(btnReadEDIDData, 0, 2);
 
-    cbDownloadEDIDInput = pickList("cbDownloadEDIDInput",
-                                   QStringLiteral("Download EDID data to"), 10, gbEDIDDataCtrl);
+    cbDownloadEDIDInput = pickList("cbDownloadEDIDInput", QStringLiteral("Download EDID data to"),
+                                   10, gbEDIDDataCtrl);
     btnDownloadEDID = named(new QPushButton(QStringLiteral("&Download"), gbEDIDDataCtrl),
                             "btnDownloadEDID", QStringLiteral("Download EDID data"));
     grid->addWidget(label(QStringLiteral("Download EDID data to"), "lblDownloadEDID",
-                          cbDownloadEDIDInput, gbEDIDDataCtrl), 1, 0);
+                          cbDownloadEDIDInput, gbEDIDDataCtrl),
+                    1, 0);
     grid->addWidget(cbDownloadEDIDInput, 1, 1);
     grid->addWidget(btnDownloadEDID, 1, 2);
 
     const QStyle *style = QApplication::style();
-    edtOpenEDID = named(new QLineEdit(gbEDIDDataCtrl), "edtOpenEDID",
-                        QStringLiteral("Open EDID file"));
+    edtOpenEDID =
+        named(new QLineEdit(gbEDIDDataCtrl), "edtOpenEDID", QStringLiteral("Open EDID file"));
     BitBtn1 = named(new QToolButton(gbEDIDDataCtrl), "BitBtn1",
                     QStringLiteral("Choose an EDID file to open"));
     BitBtn1->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
     BitBtn1->setToolTip(QStringLiteral("Open EDID file"));
-    grid->addWidget(label(QStringLiteral("Open EDID file"), "lblOpenEDID", edtOpenEDID,
-                          gbEDIDDataCtrl), 2, 0);
+    grid->addWidget(
+        label(QStringLiteral("Open EDID file"), "lblOpenEDID", edtOpenEDID, gbEDIDDataCtrl), 2, 0);
     grid->addWidget(edtOpenEDID, 2, 1);
     grid->addWidget(BitBtn1, 2, 2);
 
-    edtSaveEDID = named(new QLineEdit(gbEDIDDataCtrl), "edtSaveEDID",
-                        QStringLiteral("Save to EDID file"));
+    edtSaveEDID =
+        named(new QLineEdit(gbEDIDDataCtrl), "edtSaveEDID", QStringLiteral("Save to EDID file"));
     btnSaveEDID = named(new QToolButton(gbEDIDDataCtrl), "btnSaveEDID",
                         QStringLiteral("Choose a file to save the EDID content to"));
     btnSaveEDID->setIcon(style->standardIcon(QStyle::SP_DirOpenIcon));
     btnSaveEDID->setToolTip(QStringLiteral("Save to EDID file"));
-    grid->addWidget(label(QStringLiteral("Save to EDID file"), "lblSaveEDID", edtSaveEDID,
-                          gbEDIDDataCtrl), 3, 0);
+    grid->addWidget(
+        label(QStringLiteral("Save to EDID file"), "lblSaveEDID", edtSaveEDID, gbEDIDDataCtrl), 3,
+        0);
     grid->addWidget(edtSaveEDID, 3, 1);
     grid->addWidget(btnSaveEDID, 3, 2);
 
@@ -215,8 +219,7 @@ void EdidPage::buildDataGroup(QWidget *parent)
     connect(btnDownloadEDID, &QPushButton::clicked, this, &EdidPage::btnDownloadEDIDClick);
     connect(BitBtn1, &QToolButton::clicked, this, &EdidPage::btnOpenEDIDClick);
     connect(btnSaveEDID, &QToolButton::clicked, this, &EdidPage::btnSaveEDIDClick);
-    connect(btnClearEDIDContent, &QPushButton::clicked, this,
-            &EdidPage::btnClearEDIDContentClick);
+    connect(btnClearEDIDContent, &QPushButton::clicked, this, &EdidPage::btnClearEDIDContentClick);
 }
 
 void EdidPage::buildContentGroup(QWidget *parent)
@@ -289,8 +292,8 @@ void EdidPage::btnSaveEDIDClick()
     const QString path = EdidBlock::WithBinExtension(chosen);
     edtSaveEDID->setText(path);
     TForm1::MoveCaretToEnd(edtSaveEDID);
-    if (QFileInfo::exists(path)
-        && !m_form.dialogs().confirm(&m_form, path + QStringLiteral(" exists, overwrite it?")))
+    if (QFileInfo::exists(path) &&
+        !m_form.dialogs().confirm(&m_form, path + QStringLiteral(" exists, overwrite it?")))
         return;
 
     EdidBytes raw{};
@@ -329,9 +332,8 @@ void EdidPage::BuildEDIDPortLists()
 
 void EdidPage::RebuildEDIDPortLists()
 {
-    const std::array<QComboBox *, 5> lists{cbSetEDIDModeInput, cbCopyEDIDInput,
-                                           cbDownloadEDIDInput, cbCopyEDIDOutput,
-                                           cbReadEDIDDataOutput};
+    const std::array<QComboBox *, 5> lists{cbSetEDIDModeInput, cbCopyEDIDInput, cbDownloadEDIDInput,
+                                           cbCopyEDIDOutput, cbReadEDIDDataOutput};
     std::array<int, 5> positions{};
     for (std::size_t i = 0; i < lists.size(); ++i)
         positions[i] = lists[i]->currentIndex();
@@ -381,8 +383,8 @@ std::uint8_t EdidPage::QueryOutputConnection(int output)
 bool EdidPage::PrepareEDIDChange(const QString &statusText)
 {
     TCommandResult result;
-    m_form.RunCommand(statusText, EdidCommand, sub(EdidSubcommand::Prepare), EdidPrepareCode, 0,
-                      0, 0, result);
+    m_form.RunCommand(statusText, EdidCommand, sub(EdidSubcommand::Prepare), EdidPrepareCode, 0, 0,
+                      0, result);
     return result.Success;
 }
 
@@ -419,8 +421,8 @@ bool EdidPage::OutputHasDisplay(int output)
     if (answer == OutputNotConnected) {
         m_form.dialogs().information(
             &m_form, QStringLiteral("EDID can not be read because output not connected.\r\n"
-                                    "[Output")
-                         + QString::number(output) + QLatin1Char(']'));
+                                    "[Output") +
+                         QString::number(output) + QLatin1Char(']'));
         return false;
     }
     return true;
@@ -482,11 +484,11 @@ void EdidPage::btnCopyEDIDClick()
     const int input = cbCopyEDIDInput->currentIndex();
     TCommandResult result;
     if (input == cbCopyEDIDInput->count() - 1)
-        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyAll),
-                          std::uint16_t(output), 0, 0, 0, result);
+        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyAll), std::uint16_t(output),
+                          0, 0, 0, result);
     else
-        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyOne),
-                          std::uint16_t(output), std::uint16_t(input), 0, 0, result);
+        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyOne), std::uint16_t(output),
+                          std::uint16_t(input), 0, 0, result);
 }
 
 void EdidPage::btnReadEDIDDataClick()

@@ -131,8 +131,8 @@ void FirmwarePage::UpgradeFirmware()
             readable = source.error() == QFileDevice::NoError;
         }
         if (!readable) {
-            message(QStringLiteral("Firmware file: ") + path +
-                    QStringLiteral(" cannot be read: ") + source.errorString());
+            message(QStringLiteral("Firmware file: ") + path + QStringLiteral(" cannot be read: ") +
+                    source.errorString());
         }
     }
     if (readable) {
@@ -174,8 +174,7 @@ bool FirmwarePage::sendParts(const QByteArray &file)
         link->WriteStream = part.image;
         offset = read.nextOffset;
 
-        const QString upgrading =
-            QStringLiteral("Upgrading ") + part.name + QStringLiteral(" ...");
+        const QString upgrading = QStringLiteral("Upgrading ") + part.name + QStringLiteral(" ...");
         m_form.ShowStatus(2, upgrading);
         message(upgrading);
         result = TCommandResult{};

@@ -34,8 +34,8 @@ TfrmEditLAN::TfrmEditLAN(Dialogs &dialogs, QRandomGenerator &random, QWidget *pa
     setObjectName(QStringLiteral("frmEditLAN"));
     setWindowTitle(QStringLiteral("TCP configuration"));
     setAccessibleName(QStringLiteral("TCP configuration"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildWindow();
     SetMACEditable(false);
 }
@@ -82,8 +82,8 @@ void TfrmEditLAN::buildWindow()
         field->setText(QStringLiteral("255"));
         field->setEnabled(false);
         connect(field, &OctetField::invalidNumber, this, [this](const QString &text) {
-            m_dialogs.error(this, QStringLiteral("'") + text
-                                      + QStringLiteral("' is not a valid integer value"));
+            m_dialogs.error(this, QStringLiteral("'") + text +
+                                      QStringLiteral("' is not a valid integer value"));
         });
         if (tag > 1) {
             auto *dot = new QLabel(QStringLiteral("."), group);
@@ -151,8 +151,8 @@ void TfrmEditLAN::SetMACEditable(bool editable)
     for (MACField *field : edtMACFields) {
         field->setReadOnly(!editable);
         QPalette palette = field->palette();
-        palette.setColor(QPalette::Base, editable ? QColor(Qt::white)
-                                                  : palette.color(QPalette::Button));
+        palette.setColor(QPalette::Base,
+                         editable ? QColor(Qt::white) : palette.color(QPalette::Button));
         field->setPalette(palette);
     }
 }
@@ -212,9 +212,8 @@ void TfrmEditLAN::rbDHCPClick(QRadioButton *clicked)
 void TfrmEditLAN::showBit0Error()
 {
     edtMACFields[0]->setFocus();
-    m_dialogs.error(this, QStringLiteral("The bit0 of MAC first byte [")
-                              + edtMACFields[0]->text()
-                              + QStringLiteral("] CAN NOT be 1, please change."));
+    m_dialogs.error(this, QStringLiteral("The bit0 of MAC first byte [") + edtMACFields[0]->text() +
+                              QStringLiteral("] CAN NOT be 1, please change."));
 }
 
 void TfrmEditLAN::btnOKClick()
@@ -238,8 +237,8 @@ void TfrmEditLAN::btnOKClick()
         return;
     }
     if (CheckMACInUse && UsedMACs.contains(GetMACText(), Qt::CaseInsensitive)) {
-        m_dialogs.error(this, QStringLiteral("MAC address [") + GetMACText()
-                                  + QStringLiteral("] has been used, please change."));
+        m_dialogs.error(this, QStringLiteral("MAC address [") + GetMACText() +
+                                  QStringLiteral("] has been used, please change."));
         return;
     }
     done(Accepted);

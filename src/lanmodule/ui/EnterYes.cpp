@@ -13,8 +13,8 @@ TfrmEnterYes::TfrmEnterYes(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmEnterYes"));
     setWindowTitle(QStringLiteral("Confirm to Reset"));
     setAccessibleName(QStringLiteral("Confirm to Reset"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     auto *group = new QGroupBox(QStringLiteral("Confirmation"), this);
     group->setAccessibleName(QStringLiteral("Confirmation"));

@@ -26,8 +26,7 @@ LanDevicePanel::LanDevicePanel(TForm1 &form) : QObject(&form), m_form(form)
 {
     ConnectionPanel &controls = panel();
     // Only the operator's picks run the selection step; filling the list does not.
-    connect(controls.cbLANDevice, &QComboBox::activated, this,
-            &LanDevicePanel::cbLANDeviceChange);
+    connect(controls.cbLANDevice, &QComboBox::activated, this, &LanDevicePanel::cbLANDeviceChange);
     connect(controls.btnDeleteDevice, &QPushButton::clicked, this,
             &LanDevicePanel::btnDeleteDeviceClick);
     connect(controls.btnSearchDevice, &QPushButton::clicked, this,
@@ -121,8 +120,8 @@ void LanDevicePanel::btnDeleteDeviceClick()
     if (index < 0)
         return;
     const QString entry = list.currentText();
-    if (!m_form.dialogs().confirm(&m_form, QStringLiteral("Sure to delete device: ") + entry
-                                               + QStringLiteral(" ?")))
+    if (!m_form.dialogs().confirm(&m_form, QStringLiteral("Sure to delete device: ") + entry +
+                                               QStringLiteral(" ?")))
         return;
     list.removeItem(index);
     list.setCurrentIndex(index < list.count() ? index : list.count() - 1);
@@ -149,8 +148,8 @@ void LanDevicePanel::btnConfigClick()
 
     const QString entry = list.itemText(index);
     dialog->leDeviceTag->setText(DeviceEntry::GetEntryField(entry, DeviceEntry::Tag));
-    const bool dhcp = DeviceEntry::GetEntryField(entry, DeviceEntry::Mode)
-                      != QLatin1String(DeviceEntry::StaticIPText);
+    const bool dhcp = DeviceEntry::GetEntryField(entry, DeviceEntry::Mode) !=
+                      QLatin1String(DeviceEntry::StaticIPText);
     (dhcp ? dialog->rbDHCP : dialog->rbStaticIP)->setChecked(true);
     const auto octets =
         IPAddressText::SplitIPAddress(DeviceEntry::GetEntryField(entry, DeviceEntry::IP));
@@ -161,8 +160,8 @@ void LanDevicePanel::btnConfigClick()
         dialog->edtMACFields[i]->setText(mac ? (*mac)[i] : QString());
     dialog->SetMACEditable(false);
     dialog->CheckMACInUse = false;
-    const bool sameSubnet = DeviceEntry::GetEntryField(entry, DeviceEntry::Subnet)
-                            == QLatin1String(DeviceEntry::SameSubnetText);
+    const bool sameSubnet = DeviceEntry::GetEntryField(entry, DeviceEntry::Subnet) ==
+                            QLatin1String(DeviceEntry::SameSubnetText);
     dialog->SetAddressControlsEnabled(sameSubnet);
 
     if (m_form.dialogs().showModal(dialog) != QDialog::Accepted) {
@@ -201,8 +200,8 @@ void LanDevicePanel::btnConfigClick()
         m_form.ShowStatus(3, QString());
     }
     m_form.UpdateModeControls(link->ControlMode(), false);
-    if (panel().btnConfig->isEnabled() && m_form.pcContainer
-        && m_form.pcContainer->currentWidget() == m_form.tsGeneral)
+    if (panel().btnConfig->isEnabled() && m_form.pcContainer &&
+        m_form.pcContainer->currentWidget() == m_form.tsGeneral)
         panel().btnConfig->setFocus();
 }
 

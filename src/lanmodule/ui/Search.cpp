@@ -64,8 +64,8 @@ void TfrmSearch::buildStep1()
     makePanel(1, QStringLiteral("Auto searching"), &gbStep1);
     gbStep1->setObjectName(QStringLiteral("gbStep1"));
     auto *layout = new QVBoxLayout(gbStep1);
-    kxSearching = named(new TKXGauge(m_dialogs, gbStep1), "kxSearching",
-                        QStringLiteral("Search progress"));
+    kxSearching =
+        named(new TKXGauge(m_dialogs, gbStep1), "kxSearching", QStringLiteral("Search progress"));
     kxSearching->setTxtAlign(TKXGauge::ttaLEFT);
     kxSearching->setShowPercent(false);
     kxSearching->setCaption(QStringLiteral("Searching TCP control device ... |"));
@@ -105,8 +105,8 @@ void TfrmSearch::buildStep3()
     makePanel(3, QStringLiteral("Matrix not found after Auto searching"), &gbStep3);
     gbStep3->setObjectName(QStringLiteral("gbStep3"));
     auto *layout = new QVBoxLayout(gbStep3);
-    layout->addWidget(new QLabel(
-        QStringLiteral("Enter the IP address and get Matrix informations."), gbStep3));
+    layout->addWidget(
+        new QLabel(QStringLiteral("Enter the IP address and get Matrix informations."), gbStep3));
     auto *row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("IP address"), gbStep3));
     for (int tag = 1; tag <= 4; ++tag) {
@@ -114,8 +114,8 @@ void TfrmSearch::buildStep3()
         field->setObjectName(QStringLiteral("edtIPField") + QString::number(tag));
         field->setText(QStringLiteral("0"));
         connect(field, &OctetField::invalidNumber, this, [this](const QString &text) {
-            m_dialogs.error(this, QStringLiteral("'") + text
-                                      + QStringLiteral("' is not a valid integer value"));
+            m_dialogs.error(this, QStringLiteral("'") + text +
+                                      QStringLiteral("' is not a valid integer value"));
         });
         edtIPFields[std::size_t(tag - 1)] = field;
         if (tag > 1)
@@ -140,8 +140,8 @@ void TfrmSearch::buildEndSteps()
     QGroupBox *group = nullptr;
     makePanel(4, QStringLiteral("Searching cancelled"), &group);
     auto *cancelled = new QVBoxLayout(group);
-    cancelled->addWidget(new QLabel(
-        QStringLiteral("Searching TCP control device has been cancelled."), group));
+    cancelled->addWidget(
+        new QLabel(QStringLiteral("Searching TCP control device has been cancelled."), group));
     btnStopThenClose = button(QStringLiteral("Close"), "btnStopThenClose", group);
     cancelled->addWidget(btnStopThenClose, 0, Qt::AlignRight);
     connect(btnStopThenClose, &QPushButton::clicked, this, &TfrmSearch::btnStopThenCloseClick);
@@ -176,7 +176,8 @@ void TfrmSearch::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
     // The search runs after the activation has been handled, so the window is drawn first.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && AutoSearch)
-        QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { FormActivate(); }, Qt::QueuedConnection);
 }
 
 void TfrmSearch::closeEvent(QCloseEvent *event)
@@ -213,11 +214,11 @@ void TfrmSearch::FormActivate()
     FoundDevices.clear();
     if (m_link->SearchDevices()) {
         for (int i = 1; i <= m_link->DeviceCount(); ++i) {
-            FoundDevices.append(DeviceEntry::Make(
-                m_link->GetDeviceItem(i, 6),
-                DeviceEntry::ModeOfDhcpItem(m_link->GetDeviceItem(i, 7)),
-                m_link->GetDeviceItem(i, 1), m_link->GetDeviceItem(i, 0),
-                DeviceEntry::SubnetText(false)));
+            FoundDevices.append(
+                DeviceEntry::Make(m_link->GetDeviceItem(i, 6),
+                                  DeviceEntry::ModeOfDhcpItem(m_link->GetDeviceItem(i, 7)),
+                                  m_link->GetDeviceItem(i, 1), m_link->GetDeviceItem(i, 0),
+                                  DeviceEntry::SubnetText(false)));
         }
         fillList(cbMXDevice, FoundDevices);
         ShowStep(2);
@@ -247,10 +248,10 @@ void TfrmSearch::btnGOClick()
     const int before = m_link->DeviceCount();
     if (m_link->SearchDevices()) {
         for (int i = before + 1; i <= m_link->DeviceCount(); ++i) {
-            const QString base = DeviceEntry::MakeBase(
-                m_link->GetDeviceItem(i, 6),
-                DeviceEntry::ModeOfDhcpItem(m_link->GetDeviceItem(i, 7)), m_link->DeviceIP(),
-                m_link->GetDeviceItem(i, 0));
+            const QString base =
+                DeviceEntry::MakeBase(m_link->GetDeviceItem(i, 6),
+                                      DeviceEntry::ModeOfDhcpItem(m_link->GetDeviceItem(i, 7)),
+                                      m_link->DeviceIP(), m_link->GetDeviceItem(i, 0));
             const QString same = DeviceEntry::WithSubnet(base, DeviceEntry::SubnetText(false));
             if (!FoundDevices.contains(same, Qt::CaseInsensitive))
                 FoundDevices.append(DeviceEntry::WithSubnet(base, DeviceEntry::SubnetText(true)));

@@ -54,8 +54,8 @@ void ConnectionPanel::buildComGroup()
     gbCOMMode = named(new QGroupBox(QStringLiteral("COM control mode"), this), "gbCOMMode",
                       QStringLiteral("COM control mode"));
     auto *layout = new QHBoxLayout(gbCOMMode);
-    lblPort = named(new QLabel(QStringLiteral("Port"), gbCOMMode), "lblPort",
-                    QStringLiteral("Port"));
+    lblPort =
+        named(new QLabel(QStringLiteral("Port"), gbCOMMode), "lblPort", QStringLiteral("Port"));
     cbCOMList = named(new QComboBox(gbCOMMode), "cbCOMList", QStringLiteral("Serial port"));
     cbCOMList->setMinimumWidth(160);
     lblPort->setBuddy(cbCOMList);
@@ -66,8 +66,8 @@ void ConnectionPanel::buildComGroup()
 
 void ConnectionPanel::buildModeGroup()
 {
-    gbModeSelect = named(new QGroupBox(QStringLiteral("Control mode select"), this),
-                         "gbModeSelect", QStringLiteral("Control mode select"));
+    gbModeSelect = named(new QGroupBox(QStringLiteral("Control mode select"), this), "gbModeSelect",
+                         QStringLiteral("Control mode select"));
     auto *layout = new QHBoxLayout(gbModeSelect);
     rbCOMMode = named(new QRadioButton(QStringLiteral("COM control mode"), gbModeSelect),
                       "rbCOMMode", QStringLiteral("COM control mode"));
@@ -136,15 +136,15 @@ void ConnectionPanel::buildAdvancedGroups(QWidget *page)
     gbTCPModInfo = named(new QGroupBox(QStringLiteral("TCP Module infomation"), page),
                          "gbTCPModInfo", QStringLiteral("TCP Module information"));
     auto *info = new QVBoxLayout(gbTCPModInfo);
-    lblTCPVersion = named(new QLabel(QStringLiteral("Version: "), gbTCPModInfo),
-                          "lblTCPVersion", QStringLiteral("Network module version"));
+    lblTCPVersion = named(new QLabel(QStringLiteral("Version: "), gbTCPModInfo), "lblTCPVersion",
+                          QStringLiteral("Network module version"));
     lblTCPDHCP = named(new QLabel(QStringLiteral("DHCP: "), gbTCPModInfo), "lblTCPDHCP",
                        QStringLiteral("Network module DHCP"));
-    lblTCPIPAddr = named(new QLabel(QStringLiteral("IP Address: "), gbTCPModInfo),
-                         "lblTCPIPAddr", QStringLiteral("Network module IP address"));
-    btnQueryTCPModInfo = named(new QPushButton(QStringLiteral("&Query"), gbTCPModInfo),
-                               "btnQueryTCPModInfo",
-                               QStringLiteral("Query network module information"));
+    lblTCPIPAddr = named(new QLabel(QStringLiteral("IP Address: "), gbTCPModInfo), "lblTCPIPAddr",
+                         QStringLiteral("Network module IP address"));
+    btnQueryTCPModInfo =
+        named(new QPushButton(QStringLiteral("&Query"), gbTCPModInfo), "btnQueryTCPModInfo",
+              QStringLiteral("Query network module information"));
     info->addWidget(lblTCPVersion);
     info->addWidget(lblTCPDHCP);
     info->addWidget(lblTCPIPAddr);
@@ -229,11 +229,11 @@ void ConnectionPanel::btnConnectClick()
     } else {
         if (link->ControlMode() == cmCOM) {
             link->setComPort(cbCOMList->currentText());
-            m_form.ShowStatus(2, QStringLiteral("Opening [") + link->ComPort()
-                                     + QStringLiteral("] ..."));
+            m_form.ShowStatus(2, QStringLiteral("Opening [") + link->ComPort() +
+                                     QStringLiteral("] ..."));
         } else {
-            m_form.ShowStatus(2, QStringLiteral("Connecting [") + link->DeviceIP()
-                                     + QStringLiteral("] ..."));
+            m_form.ShowStatus(2, QStringLiteral("Connecting [") + link->DeviceIP() +
+                                     QStringLiteral("] ..."));
         }
         btnConnect->setEnabled(false);
         link->Open();
@@ -253,8 +253,8 @@ void ConnectionPanel::showConnectionState()
     imgOpen->setVisible(connected);
     imgClose->setVisible(!connected);
     // "Connect" is the state word "Connected" without its last two characters.
-    btnConnect->setText(QLatin1Char('&')
-                        + (connected ? DisconnectedWord : ConnectedWord.chopped(2)));
+    btnConnect->setText(QLatin1Char('&') +
+                        (connected ? DisconnectedWord : ConnectedWord.chopped(2)));
     if (connected) {
         const QString where = link->ControlMode() == cmCOM ? link->ComPort() : link->DeviceIP();
         m_form.ShowStatus(1, where + QStringLiteral(": ") + ConnectedWord);
@@ -301,10 +301,9 @@ void ConnectionPanel::UpdateModeControls(TControlMode mode, bool busy)
     const bool com = mode == cmCOM && !busy;
 
     setGroupEnabled(gbLANMode, lan);
-    for (QWidget *control : {static_cast<QWidget *>(cbLANDevice),
-                             static_cast<QWidget *>(btnSearchDevice),
-                             static_cast<QWidget *>(btnConfig),
-                             static_cast<QWidget *>(btnDeleteDevice)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(cbLANDevice), static_cast<QWidget *>(btnSearchDevice),
+          static_cast<QWidget *>(btnConfig), static_cast<QWidget *>(btnDeleteDevice)})
         control->setEnabled(lan);
 
     setGroupEnabled(gbCOMMode, com);

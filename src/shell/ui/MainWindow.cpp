@@ -8,11 +8,11 @@
 #include "link/WaitClock.h"
 #include "shell/PortLister.h"
 #include "shell/ui/ConnectionPanel.h"
+#include "shell/ui/DeviceStatusView.h"
 #include "shell/ui/PortTagsPage.h"
 #include "shell/ui/PresetsView.h"
-#include "shell/ui/SettingsFile.h"
-#include "shell/ui/DeviceStatusView.h"
 #include "shell/ui/RoutingView.h"
+#include "shell/ui/SettingsFile.h"
 #include "shell/ui/ShowInOutInfo.h"
 #include "shell/ui/StatusPanel.h"
 #include "ui/Dialogs.h"
@@ -55,8 +55,8 @@ const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
 const QString NoDeviceMAC = QStringLiteral("00-00-00-00-00-00");
 
-constexpr std::array<const char *, 5> PanelNames{"sbConnection", "sbOperation", "sbHint",
-                                                 "sbClock", "sbSpare"};
+constexpr std::array<const char *, 5> PanelNames{"sbConnection", "sbOperation", "sbHint", "sbClock",
+                                                 "sbSpare"};
 constexpr std::array<const char *, 5> PanelAccessibleNames{
     "Connection state", "Operation status", "Hints", "Date and time", "Unused panel"};
 
@@ -64,9 +64,18 @@ constexpr std::array<const char *, 5> PanelAccessibleNames{
 constexpr std::array<const char *, 5> PathFields{"edtSaveEDID", "edtOpenEDID", "edtFWFile",
                                                  "edtMainMCUFW", "edtSlaveMCU1FW"};
 
-int hiByte(qint64 word) { return int((word >> 8) & 0xFF); }
-int loByte(qint64 word) { return int(word & 0xFF); }
-qint64 loWord(qint64 value) { return value & 0xFFFF; }
+int hiByte(qint64 word)
+{
+    return int((word >> 8) & 0xFF);
+}
+int loByte(qint64 word)
+{
+    return int(word & 0xFF);
+}
+qint64 loWord(qint64 value)
+{
+    return value & 0xFFFF;
+}
 
 QString partText(qint64 word)
 {
@@ -80,8 +89,8 @@ QString twoDigits(int value)
 
 } // namespace
 
-TForm1::TForm1(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock,
-               PortLister &ports, const SettingsLocation &location, QWidget *parent)
+TForm1::TForm1(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock, PortLister &ports,
+               const SettingsLocation &location, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_transports(transports), m_clock(clock),
       m_ports(ports), m_location(location)
 {
@@ -103,9 +112,9 @@ TForm1::~TForm1()
 
 void TForm1::buildWindow()
 {
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(16);
     setFont(font);
@@ -335,8 +344,8 @@ bool TForm1::FormCloseQuery()
         m_dialogs.information(this, QStringLiteral("Connection in process, please wait..."));
         return false;
     }
-    if (m_dialogs.confirm(this,
-                          QStringLiteral("Processing not complete, continue to close controller?"))) {
+    if (m_dialogs.confirm(
+            this, QStringLiteral("Processing not complete, continue to close controller?"))) {
         m_flags.StopRequested = true;
         return true;
     }
@@ -407,13 +416,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             return watched == pcContainer->tabBar();
         case QEvent::KeyPress: {
             const auto *key = static_cast<QKeyEvent *>(event);
-            const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
-                                 || key->key() == Qt::Key_PageUp
-                                 || key->key() == Qt::Key_PageDown || key->key() == Qt::Key_Left
-                                 || key->key() == Qt::Key_Right;
-            return pageKey
-                   && (watched == pcContainer->tabBar()
-                       || key->modifiers().testFlag(Qt::ControlModifier));
+            const bool pageKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+                                 key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown ||
+                                 key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
+            return pageKey && (watched == pcContainer->tabBar() ||
+                               key->modifiers().testFlag(Qt::ControlModifier));
         }
         default:
             break;
@@ -506,9 +513,9 @@ void TForm1::EndExchange()
     releaseLinkWhenIdle();
 }
 
-void TForm1::RunCommand(const QString &statusText, std::uint8_t command,
-                        std::uint8_t subcommand, std::uint16_t p1, std::uint16_t p2,
-                        std::uint16_t p3, std::uint16_t p4, TCommandResult &result)
+void TForm1::RunCommand(const QString &statusText, std::uint8_t command, std::uint8_t subcommand,
+                        std::uint16_t p1, std::uint16_t p2, std::uint16_t p3, std::uint16_t p4,
+                        TCommandResult &result)
 {
     if (!BeginExchange(statusText)) {
         result.Success = 0;
@@ -540,31 +547,29 @@ void TForm1::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QStrin
         failure(QStringLiteral("Data invalid!"));
         break;
     case NotifyAccessFailed:
-        failure(lan ? QStringLiteral("TCP control failed!")
-                    : QStringLiteral("COM access failed!"));
+        failure(lan ? QStringLiteral("TCP control failed!") : QStringLiteral("COM access failed!"));
         break;
     case NotifyOpenCloseFailed:
         if (lan) {
-            failure((connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"))
-                    + QLatin1Char(' ') + (m_link ? m_link->DeviceIP() : QString())
-                    + QStringLiteral(" failed"));
+            failure((connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect")) +
+                    QLatin1Char(' ') + (m_link ? m_link->DeviceIP() : QString()) +
+                    QStringLiteral(" failed"));
         } else {
-            failure((connected ? QStringLiteral("Close") : QStringLiteral("Open"))
-                    + QStringLiteral(" COM [") + (m_link ? m_link->ComPort() : QString())
-                    + QStringLiteral("] failed"));
+            failure((connected ? QStringLiteral("Close") : QStringLiteral("Open")) +
+                    QStringLiteral(" COM [") + (m_link ? m_link->ComPort() : QString()) +
+                    QStringLiteral("] failed"));
         }
         break;
     case NotifyPartWriteFailed:
-        addMessageLine(QStringLiteral("Write to Part_") + partText(loWord(wParam))
-                       + QLatin1Char('.') + partText(loWord(lParam)) + QStringLiteral(" failed"));
+        addMessageLine(QStringLiteral("Write to Part_") + partText(loWord(wParam)) +
+                       QLatin1Char('.') + partText(loWord(lParam)) + QStringLiteral(" failed"));
         UpgradeFailed = true;
         break;
     case NotifyProgress: {
         const auto value = std::uint16_t(loWord(lParam));
         if (value == LastProgress)
             break;
-        showFirmwareProgress(QStringLiteral("Upgrading Part_") + partText(loWord(wParam)),
-                             value);
+        showFirmwareProgress(QStringLiteral("Upgrading Part_") + partText(loWord(wParam)), value);
         LastProgress = value;
         break;
     }
@@ -609,8 +614,7 @@ void TForm1::showFirmwareProgress(const QString &caption, int progress)
 // ---------------------------------------------------------------------------------------------
 // Finders
 
-template<typename T>
-T *TForm1::findTagged(const QWidget *page, int tag, int groupIndex) const
+template <typename T> T *TForm1::findTagged(const QWidget *page, int tag, int groupIndex) const
 {
     // Each kind of port control lives on one page; other controls elsewhere carry Tags of
     // their own (the firmware file fields, the routing arrows), so the search stays there.
@@ -643,8 +647,8 @@ QWidget *TForm1::FindDisplay(int output) const
 {
     const QList<QWidget *> candidates = tsSetting->findChildren<QWidget *>();
     for (QWidget *candidate : candidates) {
-        if (candidate->inherits("TLCD99") && candidate->property("Tag").isValid()
-            && candidate->property("Tag").toInt() == output)
+        if (candidate->inherits("TLCD99") && candidate->property("Tag").isValid() &&
+            candidate->property("Tag").toInt() == output)
             return candidate;
     }
     return nullptr;
@@ -743,9 +747,9 @@ QString TForm1::clockText(const QDateTime &moment)
 {
     const QDate date = moment.date();
     const QTime time = moment.time();
-    return QString::number(date.year()) + QLatin1Char('-') + twoDigits(date.month())
-           + QLatin1Char('-') + twoDigits(date.day()) + QLatin1Char(' ') + twoDigits(time.hour())
-           + QLatin1Char(':') + twoDigits(time.minute());
+    return QString::number(date.year()) + QLatin1Char('-') + twoDigits(date.month()) +
+           QLatin1Char('-') + twoDigits(date.day()) + QLatin1Char(' ') + twoDigits(time.hour()) +
+           QLatin1Char(':') + twoDigits(time.minute());
 }
 
 void TForm1::tmrTimer()

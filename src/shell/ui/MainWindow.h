@@ -195,8 +195,7 @@ private:
     bool linkBusy() const;
     void releaseLinkWhenIdle();
     void showFirmwareProgress(const QString &caption, int progress);
-    template<typename T>
-    T *findTagged(const QWidget *page, int tag, int groupIndex = -1) const;
+    template <typename T> T *findTagged(const QWidget *page, int tag, int groupIndex = -1) const;
 
     Dialogs &m_dialogs;
     TransportFactory &m_transports;

@@ -26,15 +26,13 @@ PortTagsPage::PortTagsPage(TForm1 &form, QWidget *page) : QObject(page), m_form(
 
     ShellHooks &hooks = m_form.hooks();
     hooks.ClearPortTags = [this] { ClearPortTags(); };
-    hooks.LoadPortTags = [this](TControlMode mode, const QString &mac) {
-        LoadPortTags(mode, mac);
-    };
+    hooks.LoadPortTags = [this](TControlMode mode, const QString &mac) { LoadPortTags(mode, mac); };
 }
 
 QGroupBox *PortTagsPage::buildGroup(bool inputs)
 {
-    const QString caption = inputs ? QStringLiteral("Input port tags")
-                                   : QStringLiteral("Output port tags");
+    const QString caption =
+        inputs ? QStringLiteral("Input port tags") : QStringLiteral("Output port tags");
     auto *group = new QGroupBox(caption);
     group->setObjectName(inputs ? QStringLiteral("gbInputTags") : QStringLiteral("gbOutputTags"));
     group->setAccessibleName(caption);
@@ -64,8 +62,7 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
         field->setVisible(n <= PortTagSet::Ports);
         fields[std::size_t(n - 1)] = field;
     }
-    auto *edit = new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"),
-                                 group);
+    auto *edit = new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"), group);
     edit->setObjectName(inputs ? QStringLiteral("btnEditInputPortTag")
                                : QStringLiteral("btnEditOutputPortTag"));
     edit->setAccessibleName(inputs ? QStringLiteral("Edit input port tags")
@@ -137,8 +134,8 @@ bool PortTagsPage::SavePortTags(TControlMode mode, const QString &mac)
     IniDocument ini;
     // A file that exists but cannot be read is not replaced by one that holds only the tags.
     if (!ini.load(m_form.settingsFilePath())) {
-        m_form.dialogs().error(&m_form, QStringLiteral("Unable to write to ")
-                                            + m_form.settingsFilePath());
+        m_form.dialogs().error(&m_form,
+                               QStringLiteral("Unable to write to ") + m_form.settingsFilePath());
         return false;
     }
     SavePortTags(ini, mode, mac);

@@ -46,8 +46,8 @@ TfrmPreSettingEdit::TfrmPreSettingEdit(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmPreSettingEdit"));
     setWindowTitle(QStringLiteral("Pre-setting edit"));
     setAccessibleName(QStringLiteral("Pre-setting edit"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setModal(true);
 
     buildOutputSetting();
@@ -56,8 +56,8 @@ TfrmPreSettingEdit::TfrmPreSettingEdit(QWidget *parent) : QDialog(parent)
 
     btnOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btnOK"),
                   QStringLiteral("OK"));
-    btnCancel = named(new QPushButton(QStringLiteral("Cancel"), this),
-                      QStringLiteral("btnCancel"), QStringLiteral("Cancel"));
+    btnCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("btnCancel"),
+                      QStringLiteral("Cancel"));
     btnOK->setDefault(true);
     btnOK->setAutoDefault(true);
     btnCancel->setAutoDefault(false);
@@ -85,9 +85,9 @@ void TfrmPreSettingEdit::buildOutputSetting()
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(leSettingName, 0, 1);
 
-    cbFromDeviceOfAllOutput = named(new QComboBox(gbOutputSetting),
-                                    QStringLiteral("cbFromDeviceOfAllOutput"),
-                                    QStringLiteral("All Outputs from"));
+    cbFromDeviceOfAllOutput =
+        named(new QComboBox(gbOutputSetting), QStringLiteral("cbFromDeviceOfAllOutput"),
+              QStringLiteral("All Outputs from"));
     setTag(cbFromDeviceOfAllOutput, AllOutputsTag);
     auto *allLabel = new QLabel(QStringLiteral("All Outputs from"), gbOutputSetting);
     allLabel->setObjectName(QStringLiteral("lblFromDeviceOfAllOutput"));
@@ -99,12 +99,12 @@ void TfrmPreSettingEdit::buildOutputSetting()
 
     for (int n = 1; n <= Ports; ++n) {
         const QString number = QString::number(n);
-        auto *label = named(new QLabel(outputLabel(n, {}), gbOutputSetting),
-                            QStringLiteral("lblOutput") + number,
-                            QStringLiteral("Output") + number);
-        auto *box = named(new QComboBox(gbOutputSetting),
-                          QStringLiteral("cbFromDeviceOfOutput") + number,
-                          QStringLiteral("Input for output ") + number);
+        auto *label =
+            named(new QLabel(outputLabel(n, {}), gbOutputSetting),
+                  QStringLiteral("lblOutput") + number, QStringLiteral("Output") + number);
+        auto *box =
+            named(new QComboBox(gbOutputSetting), QStringLiteral("cbFromDeviceOfOutput") + number,
+                  QStringLiteral("Input for output ") + number);
         setTag(label, OutputSettingTagBase + n);
         setTag(box, OutputSettingTagBase + n);
         label->setBuddy(box);
@@ -122,12 +122,11 @@ void TfrmPreSettingEdit::buildOutputSetting()
 
 void TfrmPreSettingEdit::buildPortTagGroup(bool inputs)
 {
-    const QString caption = inputs ? QStringLiteral("Input port tags")
-                                   : QStringLiteral("Output port tags");
-    auto *group = named(new QGroupBox(caption, this),
-                        inputs ? QStringLiteral("gbInputPortTag")
-                               : QStringLiteral("gbOutputPortTag"),
-                        caption);
+    const QString caption =
+        inputs ? QStringLiteral("Input port tags") : QStringLiteral("Output port tags");
+    auto *group = named(
+        new QGroupBox(caption, this),
+        inputs ? QStringLiteral("gbInputPortTag") : QStringLiteral("gbOutputPortTag"), caption);
     auto *grid = new QGridLayout(group);
     auto &boxes = inputs ? cbDevNameOfInput : cbDispNameOfOutput;
     auto &buttons = inputs ? btnDeleteInputTag : btnDeleteOutputTag;
@@ -147,14 +146,13 @@ void TfrmPreSettingEdit::buildPortTagGroup(bool inputs)
         label->setObjectName(inputs ? QStringLiteral("lblDevNameOfInput") + number
                                     : QStringLiteral("lblDispNameOfOutput") + number);
         label->setBuddy(box);
-        auto *remove = named(new QPushButton(QStringLiteral("×"), group),
-                             inputs ? QStringLiteral("btnDeleteInput") + number
-                                          + QStringLiteral("Tag")
-                                    : QStringLiteral("btnDeleteOutput") + number
-                                          + QStringLiteral("Tag"),
-                             (inputs ? QStringLiteral("Remove the input name of box ")
-                                     : QStringLiteral("Remove the output name of box "))
-                                 + number);
+        auto *remove =
+            named(new QPushButton(QStringLiteral("×"), group),
+                  inputs ? QStringLiteral("btnDeleteInput") + number + QStringLiteral("Tag")
+                         : QStringLiteral("btnDeleteOutput") + number + QStringLiteral("Tag"),
+                  (inputs ? QStringLiteral("Remove the input name of box ")
+                          : QStringLiteral("Remove the output name of box ")) +
+                      number);
         remove->setAutoDefault(false);
         remove->setFixedWidth(28);
         setTag(remove, tag);
@@ -174,8 +172,8 @@ void TfrmPreSettingEdit::buildPortTagGroup(bool inputs)
         buttons[std::size_t(n - 1)] = remove;
     }
     grid->setColumnStretch(1, 1);
-    group->setGeometry(QRect(GroupOrigin, QSize(PortTagSize.width() - 2 * Margin,
-                                                PortTagOK.y() - 2 * Margin)));
+    group->setGeometry(
+        QRect(GroupOrigin, QSize(PortTagSize.width() - 2 * Margin, PortTagOK.y() - 2 * Margin)));
     (inputs ? gbInputPortTag : gbOutputPortTag) = group;
 }
 
@@ -357,16 +355,14 @@ void TfrmPreSettingEdit::removeName(const NameKind &kind, int index)
     for (int n = 0; n < ShownPorts; ++n) {
         if (n != index && kind.boxes[std::size_t(n)]->currentText() == text) {
             if (m_dialogs)
-                m_dialogs->information(this, kind.word
-                                                 + QStringLiteral(
-                                                     " port tag in use, can't be deleted."));
+                m_dialogs->information(
+                    this, kind.word + QStringLiteral(" port tag in use, can't be deleted."));
             return;
         }
     }
-    if (!m_dialogs
-        || !m_dialogs->confirm(this, QStringLiteral("Sure to delete ") + kind.word
-                                         + QStringLiteral(" port tag: [") + text
-                                         + QStringLiteral("] ?")))
+    if (!m_dialogs || !m_dialogs->confirm(this, QStringLiteral("Sure to delete ") + kind.word +
+                                                    QStringLiteral(" port tag: [") + text +
+                                                    QStringLiteral("] ?")))
         return;
     for (int n = 0; n < ShownPorts; ++n) {
         QComboBox *other = kind.boxes[std::size_t(n)];

@@ -25,8 +25,8 @@ class TfrmPreSettingEdit : public QDialog
 public:
     enum class Mode { OutputSetting, InputPortTags, OutputPortTags };
 
-    static constexpr int Ports = 8;        // controls that exist
-    static constexpr int ShownPorts = 4;   // controls that are used
+    static constexpr int Ports = 8;      // controls that exist
+    static constexpr int ShownPorts = 4; // controls that are used
     static constexpr int AllOutputsTag = 89;
     static constexpr int OutputSettingTagBase = 80;
     static constexpr int OutputNameTagBase = 40;

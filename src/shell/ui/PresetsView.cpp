@@ -101,8 +101,8 @@ void PresetsView::FixPresetColumns()
     lvPreSetting->setColumnWidth(0, NameColumnWidth);
     for (int column = 1; column < Columns; ++column)
         lvPreSetting->setColumnWidth(column, OutputColumnWidth);
-    int width = NameColumnWidth + PresetValue::RoutedOutputs * OutputColumnWidth
-                + 2 * lvPreSetting->frameWidth();
+    int width = NameColumnWidth + PresetValue::RoutedOutputs * OutputColumnWidth +
+                2 * lvPreSetting->frameWidth();
     lvPreSetting->setMinimumWidth(width + lvPreSetting->verticalScrollBar()->sizeHint().width());
 }
 
@@ -250,9 +250,9 @@ void PresetsView::btnSetClick()
     if (skipped.isEmpty())
         return;
     // Shown after the routes, since every command clears panel 3 when it ends.
-    m_form.ShowStatus(3, QStringLiteral("Pre-Setting [") + preset.name + QStringLiteral("]: ")
-                             + skipped.join(QStringLiteral(", "))
-                             + (skipped.size() == 1 ? QStringLiteral(" has")
-                                                    : QStringLiteral(" have"))
-                             + QStringLiteral(" no valid input, skipped"));
+    m_form.ShowStatus(3,
+                      QStringLiteral("Pre-Setting [") + preset.name + QStringLiteral("]: ") +
+                          skipped.join(QStringLiteral(", ")) +
+                          (skipped.size() == 1 ? QStringLiteral(" has") : QStringLiteral(" have")) +
+                          QStringLiteral(" no valid input, skipped"));
 }

@@ -7,9 +7,8 @@
 #include "shell/ui/PreSettingEdit.h"
 #include "shell/ui/ShowInOutInfo.h"
 
-ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports,
-                               WaitClock &clock, PortLister &ports,
-                               const SettingsLocation &location)
+ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock,
+                               PortLister &ports, const SettingsLocation &location)
 {
     m_form = std::make_unique<TForm1>(dialogs, transports, clock, ports, location);
     // The secondary windows are top-level windows of their own, so that a name used both in
@@ -19,8 +18,8 @@ ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports,
     m_editLAN = std::make_unique<TfrmEditLAN>(dialogs, m_form->random());
     m_search = std::make_unique<TfrmSearch>(dialogs);
     m_enterYes = std::make_unique<TfrmEnterYes>();
-    m_windows = {m_preSettingEdit.get(), m_showInOutInfo.get(), m_editLAN.get(),
-                 m_search.get(), m_enterYes.get()};
+    m_windows = {m_preSettingEdit.get(), m_showInOutInfo.get(), m_editLAN.get(), m_search.get(),
+                 m_enterYes.get()};
     m_form->setSecondaryWindows(m_windows);
 }
 

@@ -155,8 +155,8 @@ void SettingsFile::readInto(const IniDocument &ini)
     QList<PresetRow> presets;
     for (int n = 1; n <= PresetsView::PresetCount; ++n) {
         const QString name = numbered("Setting", n);
-        const QString value = ini.readString(PresetValueSection, numbered("value", n),
-                                             QStringLiteral("1,2,3,4"));
+        const QString value =
+            ini.readString(PresetValueSection, numbered("value", n), QStringLiteral("1,2,3,4"));
         presets.append({ini.readString(PresetNameSection, name, name), PresetValue::parse(value)});
     }
     m_presets.setRows(presets);

@@ -24,11 +24,11 @@ struct ShellHooks
     std::function<void()> cbLANDeviceChange;
 
     // Window start: what the pages prepare when the window is first shown.
-    std::function<void()> SetDisplayDigits;  // digit displays of outputs 1-4 to one place
-    std::function<void()> FixPresetColumns;  // preset list column widths
-    std::function<void()> ShowEmptyEDIDData; // EDID grid headers, no data
+    std::function<void()> SetDisplayDigits;   // digit displays of outputs 1-4 to one place
+    std::function<void()> FixPresetColumns;   // preset list column widths
+    std::function<void()> ShowEmptyEDIDData;  // EDID grid headers, no data
     std::function<void()> BuildEDIDPortLists; // EDID page port lists from the tags
-    std::function<void()> ResetDeviceInfo;   // device information lines to "Not known"
+    std::function<void()> ResetDeviceInfo;    // device information lines to "Not known"
 
     /// Search progress forwarded to the search window (its notification 3024).
     std::function<void(qint64 wParam, qint64 lParam, const QString &text)> SearchNotify;
