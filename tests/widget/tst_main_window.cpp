@@ -1,13 +1,18 @@
 #include "ShellRig.h"
 
 #include "firmware/ui/KXGauge.h"
+#include "lanmodule/ui/EditLAN.h"
+#include "lanmodule/ui/EnterYes.h"
+#include "lanmodule/ui/Search.h"
 #include "link/KXCOMControl.h"
 #include "shell/ui/ConnectionPanel.h"
 #include "shell/ui/MainWindow.h"
+#include "shell/ui/PresetsView.h"
 #include "shell/ui/StatusPanel.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -649,6 +654,24 @@ void TestMainWindow::screenshots()
         QCOMPARE(form.pcContainer->currentWidget(), page);
         QVERIFY(form.grab().save(QDir(folder).filePath(QLatin1String(file))));
     }
+
+    // The preset editor as the operator sees it, and the other windows as they are built.
+    QString saved;
+    rig.dialogs.pushModal([&](QDialog *dialog) {
+        saved = QDir(folder).filePath(QStringLiteral("preset_editor.png"));
+        dialog->grab().save(saved);
+        return int(QDialog::Rejected);
+    });
+    form.pcContainer->setCurrentWidget(form.tsSetting);
+    form.presets()->btnPreEditClick();
+    QVERIFY(QFileInfo::exists(saved));
+    const std::pair<QWidget *, const char *> windows[] = {
+        {static_cast<QWidget *>(form.windows().frmSearch), "search_wizard.png"},
+        {static_cast<QWidget *>(form.windows().frmEditLAN), "tcp_configuration.png"},
+        {static_cast<QWidget *>(form.windows().frmEnterYes), "confirm_reset.png"},
+    };
+    for (const auto &[window, file] : windows)
+        QVERIFY(window->grab().save(QDir(folder).filePath(QLatin1String(file))));
 }
 
 QTEST_MAIN(TestMainWindow)
