@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the controller (Release, in build/) and starts it.
+# Builds the controller (in build/, as scripts/test.sh does) and starts it.
 #   scripts/run.sh              against the switcher simulator: matrix-sim listens on
 #                               127.0.0.2:8000 and the controller starts in TCP control mode
 #                               with the simulator selected
@@ -17,7 +17,7 @@ for arg in "$@"; do
 done
 
 "$(dirname "$0")/install-deps.sh"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target hdmi-matrix-controller matrix-sim
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

@@ -1,27 +1,18 @@
-#include "ScaledClock.h"
-#include "ScriptedDialogs.h"
-#include "ShellRig.h"
+#include "SimShellRig.h"
+#include "TestFiles.h"
 
 #include "firmware/FirmwareFile.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "firmware/ui/KXGauge.h"
 #include "link/KXCOMControl.h"
-#include "link/QtTransportFactory.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/ProgramWindows.h"
 #include "sim/SimFirmware.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -41,36 +32,18 @@ QByteArray Record(std::uint8_t kind, std::uint16_t part, std::uint8_t v1, std::u
     return FirmwareFile::BuildPartRecord(kind, part, v1, v2, bytes).value_or(QByteArray());
 }
 
-QByteArray Frame(std::uint8_t command, std::uint8_t sub, std::uint16_t p1)
+/// The program's windows talking to the simulated switcher, which can also take firmware,
+/// with restart waits kept short.
+struct UpgradeRig : SimShellRig
 {
-    const TCommandFrame frame = MakeFrame(command, sub, p1);
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
-}
+    UpgradeRig() : SimShellRig(10) { device.state().restartSilenceMs = 100; }
 
-/// The program's windows on the real serial transport, talking to the simulated switcher
-/// over a pseudo-terminal, with time scaled down so that restart waits pass quickly.
-struct UpgradeRig
-{
-    UpgradeRig()
-    {
-        if (!pty.open())
-            qFatal("no pseudo-terminal: %s", qPrintable(pty.errorString()));
-        device.state().restartSilenceMs = 100;
-        ports.names = {pty.slavePath()};
-        windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, ports,
-                                                   SettingsLocation::inDirectory(dir.path()));
-        form().show();
-    }
-    ~UpgradeRig() { windows.reset(); }
-
-    TForm1 &form() const { return windows->mainWindow(); }
     FirmwarePage &page() const { return *form().findChild<FirmwarePage *>(); }
 
     QString writeFile(const QByteArray &content, const QString &name = QStringLiteral("a.fw"))
     {
         const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        if (!WriteFileBytes(path, content))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -97,15 +70,7 @@ struct UpgradeRig
                form().statusText(3).isEmpty();
     }
 
-    QTemporaryDir dir;
-    ScaledClock clock;
-    QtTransportFactory transports;
-    ScriptedDialogs dialogs;
-    ScriptedPortLister ports;
-    SwitcherDevice device;
     SimFirmware firmware{device};
-    SimPty pty{device};
-    std::unique_ptr<ProgramWindows> windows;
 };
 
 } // namespace
@@ -136,8 +101,8 @@ private slots:
         QCOMPARE(rig.firmware.image(1, 1), image);
         QVERIFY(rig.firmware.complete(1, 1));
         QCOMPARE(rig.firmware.versions(1, 1), (std::pair<std::uint16_t, std::uint16_t>(1, 2)));
-        QVERIFY(rig.received(Frame(0x20, 0x01, 0x0080)));
-        QVERIFY(rig.received(Frame(0x20, 0x01, 0x0010)));
+        QVERIFY(rig.received(UpgradeRig::Frame(0x20, 0x01, 0x0080)));
+        QVERIFY(rig.received(UpgradeRig::Frame(0x20, 0x01, 0x0010)));
         QVERIFY(rig.restartSent());
         QCOMPARE(rig.firmware.selfRestarts(), 1);
         // A 300 ms pause before each announcement and before the first packet.

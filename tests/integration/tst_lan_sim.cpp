@@ -65,24 +65,9 @@ private:
 
 struct LanSimRig
 {
-    explicit LanSimRig(WaitClock &clock) : clock(clock)
-    {
-        QObject::connect(&link, &TKXCOMControl::notify, &link,
-                         [this](int code, qint64 w, qint64 l, const QString &text) {
-                             seen.append({code, w, l, text});
-                         });
-    }
+    explicit LanSimRig(WaitClock &clock) : clock(clock) { RecordNotifications(link, seen); }
 
-    QList<int> outcome() const
-    {
-        QList<int> codes;
-        for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
-                note.code != NotifyBytesReceived && note.code != NotifyStatusText)
-                codes.append(note.code);
-        }
-        return codes;
-    }
+    QList<int> outcome() const { return OutcomeCodes(seen, true); }
 
     WaitClock &clock;
     LoopbackFactory factory;

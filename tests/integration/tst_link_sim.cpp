@@ -22,10 +22,7 @@ struct SimRig
 {
     SimRig(Line line, WaitClock &clock) : clock(clock)
     {
-        QObject::connect(&link, &TKXCOMControl::notify, &link,
-                         [this](int code, qint64 w, qint64 l, const QString &text) {
-                             seen.append({code, w, l, text});
-                         });
+        RecordNotifications(link, seen);
         if (line == Line::Pty) {
             QVERIFY2(pty.open(), qPrintable(pty.errorString()));
             link.setControlMode(cmCOM);
@@ -39,16 +36,7 @@ struct SimRig
         opened = link.Open();
     }
 
-    QList<int> outcome() const
-    {
-        QList<int> codes;
-        for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
-                note.code != NotifyBytesReceived)
-                codes.append(note.code);
-        }
-        return codes;
-    }
+    QList<int> outcome() const { return OutcomeCodes(seen); }
 
     WaitClock &clock;
     SwitcherDevice device;

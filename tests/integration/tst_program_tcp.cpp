@@ -2,6 +2,7 @@
 // file, the simulator on a loopback address, real transports and the real clock.
 #include "ScriptedDialogs.h"
 #include "ShellRig.h"
+#include "TestFiles.h"
 
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
@@ -14,7 +15,6 @@
 #include "sim/SwitcherDevice.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QHostAddress>
 #include <QLabel>
 #include <QRadioButton>
@@ -32,12 +32,11 @@ private slots:
         const QString entry = QStringLiteral("[Simulator]-[Static IP]-[") + address +
                               QStringLiteral("]-[00-1A-2B-3C-4D-5E]-[Same Subnet]");
         QTemporaryDir dir;
-        QFile settings(dir.filePath(QStringLiteral("Settings.ini")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(("[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=" + entry +
-                        "\r\n[TCP control device list]\r\nDevice No.1=" + entry + "\r\n")
-                           .toUtf8());
-        settings.close();
+        const QString settingsPath = dir.filePath(QStringLiteral("Settings.ini"));
+        QVERIFY(WriteFileBytes(
+            settingsPath, ("[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=" + entry +
+                           "\r\n[TCP control device list]\r\nDevice No.1=" + entry + "\r\n")
+                              .toUtf8()));
 
         SwitcherDevice device;
         device.state().routing = {2, 4, 1, 3, 5, 6, 7, 8};
@@ -85,8 +84,7 @@ private slots:
 
         QVERIFY(form.close());
         // The settings are saved in COM control mode, as always.
-        QVERIFY(settings.open(QIODevice::ReadOnly));
-        QVERIFY(settings.readAll().contains("Mode=0"));
+        QVERIFY(FileBytes(settingsPath).contains("Mode=0"));
     }
 };
 

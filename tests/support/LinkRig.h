@@ -16,16 +16,34 @@ struct SeenNotification
     QString text;
 };
 
+/// Appends every notification `link` sends to `seen`.
+inline void RecordNotifications(TKXCOMControl &link, QList<SeenNotification> &seen)
+{
+    QObject::connect(&link, &TKXCOMControl::notify, &link,
+                     [&seen](int code, qint64 w, qint64 l, const QString &text) {
+                         seen.append({code, w, l, text});
+                     });
+}
+
+/// Codes in order, leaving out the chatty trace, dump and byte-count notifications, and the
+/// status texts too when `withoutStatusTexts` is set.
+inline QList<int> OutcomeCodes(const QList<SeenNotification> &seen, bool withoutStatusTexts = false)
+{
+    QList<int> codes;
+    for (const auto &note : seen) {
+        const bool chatty = note.code == NotifyTrace || note.code == NotifyDataDump ||
+                            note.code == NotifyBytesReceived ||
+                            (withoutStatusTexts && note.code == NotifyStatusText);
+        if (!chatty)
+            codes.append(note.code);
+    }
+    return codes;
+}
+
 /// A link on fake transports and the virtual clock, recording every notification.
 struct LinkRig
 {
-    LinkRig()
-    {
-        QObject::connect(&link, &TKXCOMControl::notify, &link,
-                         [this](int code, qint64 w, qint64 l, const QString &text) {
-                             seen.append({code, w, l, text});
-                         });
-    }
+    LinkRig() { RecordNotifications(link, seen); }
 
     /// Opens the link in COM mode on the fake serial port.
     FakeStreamEndpoint &openCom()
@@ -45,16 +63,7 @@ struct LinkRig
     }
 
     /// Codes in order, leaving out the chatty trace, dump and byte-count notifications.
-    QList<int> outcome() const
-    {
-        QList<int> codes;
-        for (const auto &note : seen) {
-            if (note.code != NotifyTrace && note.code != NotifyDataDump &&
-                note.code != NotifyBytesReceived)
-                codes.append(note.code);
-        }
-        return codes;
-    }
+    QList<int> outcome() const { return OutcomeCodes(seen); }
 
     VirtualClock clock;
     FakeTransportFactory factory{&clock};

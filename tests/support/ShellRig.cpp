@@ -1,4 +1,5 @@
 #include "ShellRig.h"
+#include "TestFiles.h"
 
 #include "link/Frames.h"
 #include "shell/SettingsLocation.h"
@@ -44,15 +45,12 @@ QString ShellRig::settingsPath() const
 
 void ShellRig::writeSettings(const QByteArray &content) const
 {
-    QFile file(settingsPath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(content);
+    WriteFileBytes(settingsPath(), content);
 }
 
 QByteArray ShellRig::readSettings() const
 {
-    QFile file(settingsPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return FileBytes(settingsPath());
 }
 
 QByteArray ShellRig::answerTo(const QByteArray &request, std::uint8_t r4, std::uint16_t w2)

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-SimShellRig::SimShellRig()
+SimShellRig::SimShellRig(int clockDivisor) : clock(clockDivisor)
 {
     if (!pty.open())
         qFatal("no pseudo-terminal: %s", qPrintable(pty.errorString()));

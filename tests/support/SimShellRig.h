@@ -21,10 +21,10 @@ class TForm1;
 
 /// The program's windows on the real serial transport, talking to the simulated switcher over
 /// a pseudo-terminal (the only port listed), with scaled time so that failures and status
-/// blinks pass quickly. The main window is shown.
+/// blinks pass quickly (time runs `clockDivisor` times faster). The main window is shown.
 struct SimShellRig
 {
-    SimShellRig();
+    explicit SimShellRig(int clockDivisor = 20);
     ~SimShellRig();
 
     TForm1 &form() const { return windows->mainWindow(); }
@@ -46,7 +46,7 @@ struct SimShellRig
                             std::uint16_t p2 = 0);
 
     QTemporaryDir dir;
-    ScaledClock clock{20};
+    ScaledClock clock;
     QtTransportFactory transports;
     ScriptedDialogs dialogs;
     ScriptedPortLister ports;

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "edid/EdidBlock.h"
 
 #include <QDir>
@@ -33,12 +35,6 @@ unsigned byteSum(const QByteArray &bytes, int from, int count)
     for (int i = from; i < from + count; ++i)
         sum += std::uint8_t(bytes[i]);
     return sum % 256;
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -187,19 +183,19 @@ void TestEdidBlock::readingFiles()
     using Outcome = EdidFileContent::Outcome;
 
     const QString exact = dir.filePath("exact.bin");
-    QVERIFY(writeAll(exact, validBlock()));
+    QVERIFY(WriteFileBytes(exact, validBlock()));
     EdidFileContent content = EdidBlock::ReadFile(exact);
     QCOMPARE(content.outcome, Outcome::Loaded);
     QCOMPARE(content.bytes, validBlock());
 
     const QString longer = dir.filePath("longer.bin");
-    QVERIFY(writeAll(longer, validBlock() + 'x'));
+    QVERIFY(WriteFileBytes(longer, validBlock() + 'x'));
     content = EdidBlock::ReadFile(longer);
     QCOMPARE(content.outcome, Outcome::Loaded);
     QCOMPARE(content.bytes.size(), 257);
 
     const QString small = dir.filePath("small.bin");
-    QVERIFY(writeAll(small, validBlock().left(128)));
+    QVERIFY(WriteFileBytes(small, validBlock().left(128)));
     content = EdidBlock::ReadFile(small);
     QCOMPARE(content.outcome, Outcome::WrongSize);
     QVERIFY(content.bytes.isEmpty());

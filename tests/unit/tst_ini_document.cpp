@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "shell/IniDocument.h"
 
 #include <QDir>
@@ -8,20 +10,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 IniDocument parsed(const QByteArray &bytes)
 {
@@ -72,7 +60,7 @@ void TestIniDocument::roundTripThroughFile()
     QString error;
     QVERIFY2(doc.save(path, &error), qPrintable(error));
 
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = FileBytes(path);
     QVERIFY(bytes.startsWith("[WARNING]\r\nNOTE=DON'T MODIFY THIS FILE MANUALLY!\r\n"));
     QVERIFY(!bytes.contains("\n\n"));
     QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
@@ -298,7 +286,7 @@ void TestIniDocument::missingAndUnreadableFiles()
     QVERIFY(doc.sectionNames().isEmpty());
 
     const QString big = dir.filePath("big.ini");
-    QVERIFY(writeAll(big, QByteArray(IniDocument::MaxFileSize + 1, 'x')));
+    QVERIFY(WriteFileBytes(big, QByteArray(IniDocument::MaxFileSize + 1, 'x')));
     error.clear();
     QVERIFY(!doc.load(big, &error));
     QVERIFY(!error.isEmpty());
@@ -314,10 +302,10 @@ void TestIniDocument::failedSaveKeepsOldFile()
 
     // A path below a plain file cannot be created, whoever runs the test.
     const QString plainFile = dir.filePath("plain");
-    QVERIFY(writeAll(plainFile, old));
+    QVERIFY(WriteFileBytes(plainFile, old));
     QVERIFY(!doc.save(plainFile + "/Settings.ini", &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(plainFile), old);
+    QCOMPARE(FileBytes(plainFile), old);
 
     // A directory standing where the file should be is not replaced.
     QVERIFY(QDir(dir.path()).mkdir("Settings.ini"));
@@ -336,12 +324,12 @@ void TestIniDocument::readOnlyFolderSaveFails()
     const QString folder = dir.filePath("locked");
     QVERIFY(QDir(dir.path()).mkdir("locked"));
     const QString path = folder + "/Settings.ini";
-    QVERIFY(writeAll(path, old));
+    QVERIFY(WriteFileBytes(path, old));
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const bool stillWritable = writeAll(folder + "/probe", "x");
+    const bool stillWritable = WriteFileBytes(folder + "/probe", "x");
     QString error;
     const bool saved = !stillWritable && doc.save(path, &error);
-    const QByteArray after = readAll(path);
+    const QByteArray after = FileBytes(path);
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner));
     if (stillWritable)

@@ -1,3 +1,4 @@
+#include "LanFixtures.h"
 #include "LinkRig.h"
 
 #include "link/LanRecords.h"
@@ -30,13 +31,6 @@ QByteArray DeviceRecord(std::uint8_t macLast, std::array<std::uint8_t, 4> ip, co
     record[21] = char(0x30);
     record.replace(22, qMin<qsizetype>(tag.size(), 32), tag.left(32));
     record[54] = char(dhcp);
-    return record;
-}
-
-QByteArray ConfigAnswer(std::uint8_t status)
-{
-    QByteArray record(76, '\0');
-    record[74] = char(status);
     return record;
 }
 
@@ -286,7 +280,7 @@ private slots:
             sentAt.push_back(rig.clock.elapsedMs());
             if (sentAt.size() == 2)
                 rig.clock.schedule(700ms, [&] {
-                    udp->deliver(ConfigAnswer(0xFF) + ConfigAnswer(0x00), ModuleIP, 30601);
+                    udp->deliver(LanConfigAnswer(0xFF) + LanConfigAnswer(0x00), ModuleIP, 30601);
                 });
         };
         const TLANConfigRecord record = StaticRecord({192, 168, 1, 50});
@@ -338,7 +332,7 @@ private slots:
         auto *udp = rig.factory.udp;
         udp->responder = [&](const FakeDatagramEndpoint::Sent &sent) {
             if (sent.host == ModuleIP)
-                udp->deliver(ConfigAnswer(std::uint8_t(status)), ModuleIP, 30601);
+                udp->deliver(LanConfigAnswer(std::uint8_t(status)), ModuleIP, 30601);
         };
         QCOMPARE(rig.link.ConfigureDevice(StaticRecord({192, 168, 1, 50})), result);
     }
@@ -351,8 +345,8 @@ private slots:
         // as a request, a size that is no multiple of 76.
         rig.factory.udp->responder = [&](const FakeDatagramEndpoint::Sent &) {
             rig.factory.udp->deliver(DeviceRecord(1, {10, 0, 0, 1}, "M", 0), ModuleIP, 30600);
-            rig.factory.udp->deliver(ConfigAnswer(0xFF), ModuleIP, 30601);
-            rig.factory.udp->deliver(ConfigAnswer(0x00) + "x", ModuleIP, 30601);
+            rig.factory.udp->deliver(LanConfigAnswer(0xFF), ModuleIP, 30601);
+            rig.factory.udp->deliver(LanConfigAnswer(0x00) + "x", ModuleIP, 30601);
         };
         QCOMPARE(rig.link.ConfigureDevice(StaticRecord({192, 168, 1, 50})), 1);
         QCOMPARE(rig.clock.elapsedMs(), std::int64_t(50 + 10 * 3100));

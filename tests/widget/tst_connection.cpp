@@ -1,4 +1,5 @@
 #include "ShellRig.h"
+#include "WidgetTexts.h"
 
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
@@ -21,18 +22,6 @@
 #include <QTest>
 
 using namespace std::chrono_literals;
-
-namespace {
-
-QStringList items(const QComboBox *box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts.append(box->itemText(i));
-    return texts;
-}
-
-} // namespace
 
 class TestConnection : public QObject
 {
@@ -59,7 +48,7 @@ void TestConnection::savedPortIsSelected()
     rig.writeSettings("[COM port]\r\nName=com3\r\n");
     TForm1 &form = rig.show();
     ConnectionPanel &panel = *form.connection();
-    QCOMPARE(items(panel.cbCOMList), (QStringList{"COM1", "COM3"}));
+    QCOMPARE(ComboItems(panel.cbCOMList), (QStringList{"COM1", "COM3"}));
     QCOMPARE(panel.cbCOMList->currentText(), QStringLiteral("COM3"));
     QCOMPARE(form.link()->ControlMode(), cmCOM);
     QVERIFY(rig.readSettings().contains("Name=COM3"));
@@ -71,13 +60,13 @@ void TestConnection::portListRebuildRules()
     TForm1 &form = rig.show();
     QComboBox *ports = form.connection()->cbCOMList;
     // A name listed twice is kept once.
-    QCOMPARE(items(ports), (QStringList{"ttyS0", "ttyUSB0"}));
+    QCOMPARE(ComboItems(ports), (QStringList{"ttyS0", "ttyUSB0"}));
     ports->setCurrentIndex(1);
 
     // Only the order changed: the list stays as it is, and so does the choice.
     rig.portLister.names = {QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")};
     form.tmrTimer();
-    QCOMPARE(items(ports), (QStringList{"ttyS0", "ttyUSB0"}));
+    QCOMPARE(ComboItems(ports), (QStringList{"ttyS0", "ttyUSB0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyUSB0"));
 
     // A new port: rebuilt in the system's order; the link's port is selected again.
@@ -85,13 +74,13 @@ void TestConnection::portListRebuildRules()
     rig.portLister.names = {QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB0"),
                             QStringLiteral("ttyS0")};
     form.tmrTimer();
-    QCOMPARE(items(ports), (QStringList{"ttyACM0", "ttyUSB0", "ttyS0"}));
+    QCOMPARE(ComboItems(ports), (QStringList{"ttyACM0", "ttyUSB0", "ttyS0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyUSB0"));
 
     // A port disappears while disconnected: the first port is selected.
     rig.portLister.names = {QStringLiteral("ttyACM0"), QStringLiteral("ttyS0")};
     form.tmrTimer();
-    QCOMPARE(items(ports), (QStringList{"ttyACM0", "ttyS0"}));
+    QCOMPARE(ComboItems(ports), (QStringList{"ttyACM0", "ttyS0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyACM0"));
     QCOMPARE(rig.serial().closeCalls, 0);
 }
@@ -117,7 +106,7 @@ void TestConnection::vanishedPortClosesConnection()
     QVERIFY(panel.imgClose->isVisible());
     QVERIFY(!panel.imgOpen->isVisible());
     QVERIFY(panel.cbCOMList->isEnabled());
-    QCOMPARE(items(panel.cbCOMList), QStringList{"ttyS0"});
+    QCOMPARE(ComboItems(panel.cbCOMList), QStringList{"ttyS0"});
     QCOMPARE(panel.cbCOMList->currentText(), QStringLiteral("ttyS0"));
 
     // Other ports coming and going leave an open connection alone.
@@ -325,7 +314,7 @@ void TestConnection::sortedDeviceList()
     box.insertItem(0, QStringLiteral("[Zulu]-[Static IP]-[10.0.0.1]"));
     box.setCurrentIndex(box.findText(QStringLiteral("[Lab]-[DHCP]-[10.0.0.9]")));
     box.addItem(QStringLiteral("[Hall]-[Static IP]-[10.0.0.2]"));
-    QCOMPARE(items(&box),
+    QCOMPARE(ComboItems(&box),
              (QStringList{"[attic]-[Static IP]-[10.0.0.3]", "[Hall]-[Static IP]-[10.0.0.2]",
                           "[Lab]-[DHCP]-[10.0.0.9]", "[Zulu]-[Static IP]-[10.0.0.1]"}));
     QCOMPARE(box.currentText(), QStringLiteral("[Lab]-[DHCP]-[10.0.0.9]"));

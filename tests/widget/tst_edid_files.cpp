@@ -1,4 +1,5 @@
 #include "EdidPageRig.h"
+#include "TestFiles.h"
 
 #include "edid/ui/EdidGrid.h"
 #include "edid/ui/EdidPage.h"
@@ -27,19 +28,6 @@ const QString NotValid = QStringLiteral("EDID data not valid.");
 QByteArray validBlock(int output = 1)
 {
     return AsByteArray(SimEdid::Display(output));
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -101,7 +89,7 @@ void TestEdidFiles::openFile()
     page.ShowEDIDData(&before);
     rig.form().link()->WriteStream = before;
     const QString path = m_dir.filePath(QStringLiteral("open.bin"));
-    writeFile(path, content);
+    QVERIFY(WriteFileBytes(path, content));
     rig.shell.dialogs.pushFileName(path);
 
     page.BitBtn1->click();
@@ -139,7 +127,7 @@ void TestEdidFiles::unreadableFileKeepsEverything()
     } else if (kind == QStringLiteral("no permission")) {
         if (::geteuid() == 0)
             QSKIP("the superuser reads any file; the directory and missing cases cover this");
-        writeFile(path, validBlock());
+        QVERIFY(WriteFileBytes(path, validBlock()));
         QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     }
     const QByteArray before = validBlock(2);
@@ -180,8 +168,8 @@ void TestEdidFiles::invalidAfterValidKeepsGridAndDownloadRebuilds()
     EdidPage &page = rig.page();
     const QString good = m_dir.filePath(QStringLiteral("good.bin"));
     const QString bad = m_dir.filePath(QStringLiteral("bad.bin"));
-    writeFile(good, validBlock(3));
-    writeFile(bad, validBlock(3).left(128));
+    QVERIFY(WriteFileBytes(good, validBlock(3)));
+    QVERIFY(WriteFileBytes(bad, validBlock(3).left(128)));
     rig.shell.dialogs.pushFileName(good);
     rig.shell.dialogs.pushFileName(bad);
 
@@ -211,14 +199,14 @@ void TestEdidFiles::savesWhatTheGridShows()
     const QString source = m_dir.filePath(QStringLiteral("long.bin"));
     const QString target = m_dir.filePath(QStringLiteral("saved.bin"));
     QFile::remove(target);
-    writeFile(source, validBlock(2) + QByteArray(1, '\x77'));
+    QVERIFY(WriteFileBytes(source, validBlock(2) + QByteArray(1, '\x77')));
     rig.shell.dialogs.pushFileName(source);
     rig.shell.dialogs.pushFileName(target);
 
     page.btnOpenEDIDClick();
     page.btnSaveEDIDClick();
 
-    QCOMPARE(readFile(target), validBlock(2));
+    QCOMPARE(FileBytes(target), validBlock(2));
     QCOMPARE(page.edtSaveEDID->text(), target);
     QCOMPARE(rig.shell.dialogs.count(), 2);
     QCOMPARE(rig.shell.dialogs.calls().last().filter, Filter);
@@ -252,7 +240,7 @@ void TestEdidFiles::saveExtensionRule()
     page.btnSaveEDID->click();
 
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
-    QCOMPARE(readFile(dir.filePath(written)), block);
+    QCOMPARE(FileBytes(dir.filePath(written)), block);
     QCOMPARE(page.edtSaveEDID->text(), dir.filePath(written));
     QCOMPARE(rig.shell.dialogs.count(Kind::Confirm), 0);
 }
@@ -262,7 +250,7 @@ void TestEdidFiles::overwriteAsksFirst()
     EdidPageRig rig;
     EdidPage &page = rig.page();
     const QString path = m_dir.filePath(QStringLiteral("existing.bin"));
-    writeFile(path, QByteArray("keep me"));
+    QVERIFY(WriteFileBytes(path, QByteArray("keep me")));
     const QByteArray block = validBlock();
     page.ShowEDIDData(&block);
     rig.shell.dialogs.pushFileName(path);
@@ -272,13 +260,13 @@ void TestEdidFiles::overwriteAsksFirst()
 
     QCOMPARE(rig.shell.dialogs.texts(Kind::Confirm),
              QStringList{path + QStringLiteral(" exists, overwrite it?")});
-    QCOMPARE(readFile(path), QByteArray("keep me"));
+    QCOMPARE(FileBytes(path), QByteArray("keep me"));
     QCOMPARE(page.edtSaveEDID->text(), path);
 
     rig.shell.dialogs.pushFileName(path);
     rig.shell.dialogs.pushConfirm(true);
     page.btnSaveEDIDClick();
-    QCOMPARE(readFile(path), block);
+    QCOMPARE(FileBytes(path), block);
     QCOMPARE(rig.shell.dialogs.count(Kind::Error), 0);
 }
 

@@ -1,4 +1,5 @@
 #include "EdidPageRig.h"
+#include "WidgetTexts.h"
 
 #include "edid/ui/EdidGrid.h"
 #include "edid/ui/EdidPage.h"
@@ -64,10 +65,8 @@ void TestEdidOperations::listsAsBuilt()
     QCOMPARE(page.cbEDIDMode->itemText(0), QStringLiteral("Select EDID"));
     const QStringList inputs{"Select Input", "In1", "In2", "In3", "In4", "All Inputs"};
     for (QComboBox *list : {page.cbSetEDIDModeInput, page.cbCopyEDIDInput}) {
-        QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts.append(list->itemText(i));
-        QCOMPARE(texts, inputs);
+        QCOMPARE(ComboItems(list), inputs);
+
         QVERIFY(!list->isEditable());
     }
     QCOMPARE(page.cbDownloadEDIDInput->count(), 8);

@@ -1,4 +1,5 @@
 #include "ShellRig.h"
+#include "TestFiles.h"
 
 #include "firmware/FirmwareFile.h"
 #include "firmware/ui/FirmwareMergePanel.h"
@@ -29,12 +30,6 @@ QByteArray Image(int size, int seed)
     return image;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 /// The main window with its merge group, images written into the rig's folder.
 struct MergeRig
 {
@@ -54,8 +49,7 @@ struct MergeRig
     QString writeImage(const QString &name, const QByteArray &content) const
     {
         const QString path = rig.dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        if (!WriteFileBytes(path, content))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -150,7 +144,7 @@ private slots:
             (QStringList{QStringLiteral("Slave MCU3 firmware: ") + path + QStringLiteral(" loaded"),
                          QStringLiteral("Slave MCU3 firmware merged, ver2.10"),
                          QStringLiteral("Firmware merged complete, save to file: ") + output}));
-        const QByteArray file = ReadAll(output);
+        const QByteArray file = FileBytes(output);
         QCOMPARE(file.size(), 143 + image.size());
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
                                      std::size_t(file.size()));
@@ -183,7 +177,7 @@ private slots:
                                      QStringLiteral(" does not exist")));
         QCOMPARE(rig.merge().parts()[2].version1->text(), QStringLiteral("0"));
         QCOMPARE(rig.merge().parts()[2].version2->text(), QStringLiteral("255"));
-        const QByteArray first = ReadAll(output);
+        const QByteArray first = FileBytes(output);
         QCOMPARE(first.size(), 143 + 1000 + 143);
 
         rig.form().mmoMessage->clear();
@@ -193,14 +187,14 @@ private slots:
                  QStringLiteral("Firmware file: ") + output +
                      QStringLiteral(" exists, overwrite it?"));
         QCOMPARE(rig.lines().last(), QStringLiteral("Save canceled"));
-        QCOMPARE(ReadAll(output), first);
+        QCOMPARE(FileBytes(output), first);
 
         // Nothing in the file depends on the time of the merge.
         QFile::remove(output);
         rig.rig.clock.advance(std::chrono::milliseconds(5000));
         rig.rig.dialogs.pushConfirm(true);
         rig.merge().MergeFirmware();
-        QCOMPARE(ReadAll(output), first);
+        QCOMPARE(FileBytes(output), first);
         QCOMPARE(rig.rig.dialogs.count(ScriptedDialogs::Kind::Confirm), 1);
     }
 

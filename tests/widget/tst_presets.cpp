@@ -1,4 +1,5 @@
 #include "ShellRig.h"
+#include "WidgetTexts.h"
 
 #include "link/Frames.h"
 #include "shell/IniDocument.h"
@@ -33,14 +34,6 @@ QStringList boxTexts(const std::array<QComboBox *, Editor::Ports> &boxes)
     for (int n = 0; n < Editor::ShownPorts; ++n)
         texts.append(boxes[std::size_t(n)]->currentText());
     return texts;
-}
-
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
 }
 
 // A modal handler that runs `fill` on the editor and then presses OK.
@@ -151,7 +144,7 @@ void TestPresets::editorNamesPortsByTheirTags()
     QStringList labels;
     rig.dialogs.pushModal([&](QDialog *dialog) {
         Editor &editor = *editorOf(dialog);
-        sources = itemsOf(editor.cbFromDeviceOfAllOutput);
+        sources = ComboItems(editor.cbFromDeviceOfAllOutput);
         for (int n = 0; n < Editor::ShownPorts; ++n)
             labels.append(editor.lblOutput[std::size_t(n)]->text());
         return int(QDialog::Rejected);
@@ -222,35 +215,28 @@ void TestPresets::escapeAndCloseBoxChangeNothing()
     presets.selectRow(0);
     const QList<PresetRow> before = presets.rows();
 
-    rig.dialogs.pushModal([](QDialog *dialog) {
-        Editor &editor = *editorOf(dialog);
-        editor.leSettingName->setText(QStringLiteral("Changed"));
-        editor.cbFromDeviceOfOutput[0]->setCurrentIndex(3);
-        // Escape reaches the window first, even from inside a list.
-        QTest::keyClick(editor.cbFromDeviceOfOutput[1], Qt::Key_Escape);
-        return editor.result();
-    });
-    presets.btnPreEditClick();
-    QCOMPARE(presets.rows(), before);
-
-    rig.dialogs.pushModal([](QDialog *dialog) {
-        Editor &editor = *editorOf(dialog);
-        editor.leSettingName->setText(QStringLiteral("Changed"));
-        editor.show();
-        editor.close();
-        return editor.result();
-    });
-    presets.btnPreEditClick();
-    QCOMPARE(presets.rows(), before);
-
-    rig.dialogs.pushModal([](QDialog *dialog) {
-        Editor &editor = *editorOf(dialog);
-        editor.leSettingName->setText(QStringLiteral("Changed"));
-        editor.btnCancel->click();
-        return editor.result();
-    });
-    presets.btnPreEditClick();
-    QCOMPARE(presets.rows(), before);
+    const std::array<std::function<void(Editor &)>, 3> leaveWays = {
+        [](Editor &editor) {
+            editor.cbFromDeviceOfOutput[0]->setCurrentIndex(3);
+            // Escape reaches the window first, even from inside a list.
+            QTest::keyClick(editor.cbFromDeviceOfOutput[1], Qt::Key_Escape);
+        },
+        [](Editor &editor) {
+            editor.show();
+            editor.close();
+        },
+        [](Editor &editor) { editor.btnCancel->click(); },
+    };
+    for (const auto &leave : leaveWays) {
+        rig.dialogs.pushModal([&leave](QDialog *dialog) {
+            Editor &editor = *editorOf(dialog);
+            editor.leSettingName->setText(QStringLiteral("Changed"));
+            leave(editor);
+            return editor.result();
+        });
+        presets.btnPreEditClick();
+        QCOMPARE(presets.rows(), before);
+    }
 }
 
 void TestPresets::nothingSelected()
@@ -289,7 +275,7 @@ void TestPresets::tagEditorMergesVocabulary()
     QCOMPARE(shownTexts, (QStringList{"Player", "", "", ""}));
     Editor &editor = *form.windows().frmPreSettingEdit;
     for (int n = 0; n < Editor::ShownPorts; ++n)
-        QCOMPARE(itemsOf(editor.cbDevNameOfInput[std::size_t(n)]),
+        QCOMPARE(ComboItems(editor.cbDevNameOfInput[std::size_t(n)]),
                  (QStringList{"Blu-ray", "Camera", "Player"}));
     // The texts stay as typed and become the tags.
     QCOMPARE(boxTexts(editor.cbDevNameOfInput), (QStringList{"Player", "Blu-ray", "CAMERA", ""}));
@@ -303,7 +289,7 @@ void TestPresets::tagEditorMergesVocabulary()
     ini.fromBytes(rig.readSettings());
     QCOMPARE(ini.values("In device name"), (QStringList{"Blu-ray", "Camera", "Player"}));
     // The output vocabulary is untouched by an input edit.
-    QCOMPARE(itemsOf(editor.cbDispNameOfOutput[0]), QStringList{});
+    QCOMPARE(ComboItems(editor.cbDispNameOfOutput[0]), QStringList{});
 }
 
 void TestPresets::tagEditorRemovesNames()
@@ -318,7 +304,7 @@ void TestPresets::tagEditorRemovesNames()
         e.cbDispNameOfOutput[2]->setEditText(QStringLiteral("TV"));
         e.cbDispNameOfOutput[1]->setEditText(QStringLiteral("Projector"));
         e.btnDeleteOutputTag[0]->click(); // in use by box 3: refused
-        QCOMPARE(itemsOf(e.cbDispNameOfOutput[3]), (QStringList{"Projector", "TV"}));
+        QCOMPARE(ComboItems(e.cbDispNameOfOutput[3]), (QStringList{"Projector", "TV"}));
 
         rig.dialogs.pushConfirm(false);
         e.btnDeleteOutputTag[1]->click(); // not confirmed
@@ -337,7 +323,7 @@ void TestPresets::tagEditorRemovesNames()
              (QStringList{"Sure to delete Output port tag: [Projector] ?",
                           "Sure to delete Output port tag: [Projector] ?"}));
     for (int n = 0; n < Editor::ShownPorts; ++n)
-        QCOMPARE(itemsOf(editor.cbDispNameOfOutput[std::size_t(n)]), QStringList{"TV"});
+        QCOMPARE(ComboItems(editor.cbDispNameOfOutput[std::size_t(n)]), QStringList{"TV"});
     // The other boxes keep what they show.
     QCOMPARE(boxTexts(editor.cbDispNameOfOutput), (QStringList{"TV", "", "TV", ""}));
     QCOMPARE(form.FindTagEdit(41)->text(), QStringLiteral("TV"));
@@ -373,7 +359,7 @@ void TestPresets::tagEditorCancelKeepsTagsAndFile()
     QCOMPARE(form.FindTagEdit(42)->text(), QStringLiteral("Projector"));
     QCOMPARE(form.FindTagEdit(41)->text(), QString());
     QCOMPARE(rig.readSettings(), before);
-    QCOMPARE(itemsOf(form.windows().frmPreSettingEdit->cbDispNameOfOutput[0]), QStringList{});
+    QCOMPARE(ComboItems(form.windows().frmPreSettingEdit->cbDispNameOfOutput[0]), QStringList{});
 
     // Confirming without changes rewrites the same set.
     rig.dialogs.pushModal(confirmWith([](Editor &) {}));

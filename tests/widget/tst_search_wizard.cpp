@@ -1,5 +1,6 @@
 #include "LanFixtures.h"
 #include "ShellRig.h"
+#include "WidgetTexts.h"
 
 #include "firmware/ui/KXGauge.h"
 #include "lanmodule/ui/OctetField.h"
@@ -20,14 +21,6 @@ const QString Zeta = QStringLiteral("[Zeta]-[Static IP]-[192.168.0.20]-[00-1A-2B
                                     "-[Same Subnet]");
 const QString Alpha = QStringLiteral("[Alpha]-[Auto IP]-[192.168.0.21]-[00-1A-2B-3C-4D-02]"
                                      "-[Same Subnet]");
-
-QStringList Items(const QComboBox *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->itemText(i));
-    return items;
-}
 
 /// Modules answer the broadcast; `unicast` answers a probe sent to that address.
 void Answer(ShellRig &rig, bool broadcast, const QString &unicast = {})
@@ -75,7 +68,7 @@ private slots:
                 return -1;
             if (wizard->FoundDevices != QStringList{Zeta, Alpha})
                 return -2;
-            if (Items(wizard->cbMXDevice) != QStringList{Alpha, Zeta})
+            if (ComboItems(wizard->cbMXDevice) != QStringList{Alpha, Zeta})
                 return -3;
             if (wizard->windowTitle() != QLatin1String("Matrix found"))
                 return -4;
@@ -90,7 +83,7 @@ private slots:
         QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Modal), QStringLiteral("frmSearch"));
         QCOMPARE(rig.dialogs.calls().last().answer, QString::number(QDialog::Accepted));
         QComboBox *list = form.connection()->cbLANDevice;
-        QCOMPARE(Items(list), (QStringList{Alpha, Zeta}));
+        QCOMPARE(ComboItems(list), (QStringList{Alpha, Zeta}));
         QCOMPARE(list->currentText(), Alpha); // the one added last
         QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-1A-2B-3C-4D-02"));
         QCOMPARE(form.link()->DeviceIP(), QStringLiteral("192.168.0.21"));
@@ -112,8 +105,8 @@ private slots:
         });
         form.connection()->btnSearchDevice->click();
         QCOMPARE(list->count(), 3);
-        QVERIFY(Items(list).contains(Alpha));
-        QVERIFY(!Items(list).contains(Zeta));
+        QVERIFY(ComboItems(list).contains(Alpha));
+        QVERIFY(!ComboItems(list).contains(Zeta));
         // COM mode: the result text is cleared again.
         QCOMPARE(form.statusText(2), QString());
     }
@@ -168,7 +161,7 @@ private slots:
         const QString cross = QStringLiteral("[Zeta]-[Static IP]-[10.1.1.7]-[00-1A-2B-3C-4D-01]"
                                              "-[Cross Subnet]");
         QCOMPARE(seen.mid(5), (QStringList{"5", cross}));
-        QCOMPARE(Items(form.connection()->cbLANDevice), QStringList{cross});
+        QCOMPARE(ComboItems(form.connection()->cbLANDevice), QStringList{cross});
         QCOMPARE(rig.transports.udp->sent.back().host, QStringLiteral("10.1.1.7"));
         QVERIFY(!rig.transports.udp->sent.back().broadcastAllowed);
     }

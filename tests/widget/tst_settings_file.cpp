@@ -1,4 +1,5 @@
 #include "ShellRig.h"
+#include "WidgetTexts.h"
 
 #include "link/KXCOMControl.h"
 #include "shell/IniDocument.h"
@@ -36,14 +37,6 @@ QStringList shownRouting(const PresetsView &presets, int row)
         cells.append(item ? item->text() : QString());
     }
     return cells;
-}
-
-QStringList itemsOf(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
 }
 
 } // namespace
@@ -175,7 +168,7 @@ void TestSettingsFile::deviceListIsReadWhateverItsNumbering()
     TForm1 &form = rig.show();
     QComboBox *devices = form.connection()->cbLANDevice;
     // The list keeps its items sorted; the saved name is matched without letter case.
-    QCOMPARE(itemsOf(devices), (QStringList{a, b, c}));
+    QCOMPARE(ComboItems(devices), (QStringList{a, b, c}));
     QCOMPARE(devices->currentText(), QString::fromLatin1(a));
 
     const IniDocument ini = iniOf(rig.readSettings());
