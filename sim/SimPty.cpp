@@ -94,7 +94,7 @@ void SimPty::readMaster()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            m_device.receive(QByteArray(buffer, qsizetype(n)));
+            m_device.receiveFrom(this, QByteArray(buffer, qsizetype(n)));
             if (m_master < 0)
                 return;
             continue;
@@ -109,7 +109,8 @@ void SimPty::readMaster()
 
 void SimPty::write(const QByteArray &bytes)
 {
-    if (m_master < 0)
+    // Answers to a TCP client of the same device do not belong on the serial line.
+    if (m_master < 0 || !m_device.answersTo(this))
         return;
     m_pending += bytes;
     flushPending();

@@ -10,7 +10,8 @@ SimTcpServer::SimTcpServer(SwitcherDevice &device, QObject *parent)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &SimTcpServer::acceptClients);
     connect(&m_device, &SwitcherDevice::transmit, this, [this](const QByteArray &bytes) {
-        if (m_client && m_client->state() == QAbstractSocket::ConnectedState)
+        if (m_client && m_client->state() == QAbstractSocket::ConnectedState &&
+            m_device.answersTo(this))
             m_client->write(bytes);
     });
 }
@@ -54,7 +55,7 @@ void SimTcpServer::acceptClients()
         m_device.resetInput();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
             if (socket == m_client)
-                m_device.receive(socket->readAll());
+                m_device.receiveFrom(this, socket->readAll());
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             if (socket == m_client)

@@ -135,6 +135,12 @@ void SwitcherDevice::resetInput()
     m_line.clear();
 }
 
+void SwitcherDevice::receiveFrom(const QObject *transport, const QByteArray &bytes)
+{
+    m_inputTransport = transport;
+    receive(bytes);
+}
+
 void SwitcherDevice::receive(const QByteArray &bytes)
 {
     if (silent())

@@ -71,6 +71,17 @@ public:
     /// connection or a pulled cable).
     void resetInput();
 
+    /// Input from one of the transports that serve the device; the answers go back on that
+    /// transport only, as a switcher answers on the port a request came in on.
+    void receiveFrom(const QObject *transport, const QByteArray &bytes);
+    /// The transport of the last input, or nullptr when it came through receive().
+    const QObject *inputTransport() const { return m_inputTransport; }
+    /// Whether output should go out on `transport`.
+    bool answersTo(const QObject *transport) const
+    {
+        return !m_inputTransport || m_inputTransport == transport;
+    }
+
 public slots:
     void receive(const QByteArray &bytes);
 
@@ -98,5 +109,6 @@ private:
     RecordHandler m_recordHandler;
     std::unique_ptr<SimEdidCommands> m_edid;
     QDeadlineTimer m_silentUntil;
+    const QObject *m_inputTransport = nullptr;
     qsizetype m_requestBytes = FrameSize;
 };

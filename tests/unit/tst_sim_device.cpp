@@ -69,6 +69,7 @@ class tst_SimDevice : public QObject
     Q_OBJECT
 
 private slots:
+    void answersGoBackWhereRequestsCameFrom();
     void answers_data();
     void answers();
     void routingChangesState();
@@ -604,6 +605,32 @@ void tst_SimDevice::serialPortOnPty()
     pty.close();
     QTRY_VERIFY_WITH_TIMEOUT(errors.count() > 0 && port.error() == QSerialPort::ResourceError,
                              2000);
+}
+
+void tst_SimDevice::answersGoBackWhereRequestsCameFrom()
+{
+    // One device served on a pseudo-terminal and over TCP at once (matrix-sim --pty --tcp):
+    // each answer goes out only where its request came in.
+    SwitcherDevice device;
+    SimPty pty(device);
+    QVERIFY(pty.open());
+    SimTcpServer server(device);
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    QSerialPort port(pty.slavePath());
+    QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress(QStringLiteral("127.0.0.2")), server.port());
+    QVERIFY(client.waitForConnected(2000));
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), 2000);
+
+    client.write(Frame(0x01, 0x03, 0xFE));
+    QTRY_COMPARE_WITH_TIMEOUT(client.bytesAvailable(), qint64(13), 2000);
+    port.write(Frame(0x01, 0x02, 0xFE));
+    QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), qint64(13), 2000);
+    QCOMPARE(port.readAll(), Hex("a55b01020400040000000000f5"));
+    QTest::qWait(30);
+    QCOMPARE(client.readAll(), Hex("a55b01030100020000000000f9"));
+    QCOMPARE(port.bytesAvailable(), qint64(0));
 }
 
 void tst_SimDevice::tcpExchange()
