@@ -1,6 +1,5 @@
 #include "link/RealClock.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
@@ -20,21 +19,27 @@ RealClock::~RealClock() = default;
 
 void RealClock::pumpStep(std::chrono::milliseconds step)
 {
-    m_woken = false;
-    QCoreApplication::processEvents();
+    // A wake() between steps (an answer completed while no step was waiting) ends this step
+    // at once.
     if (m_woken) {
         m_woken = false;
         return;
     }
-    // Steps nest when an event handler waits too (a dialog, a notification). The timer
-    // belongs to the innermost step; an outer step that resumes ends at once, which only
-    // shortens that one step.
-    QEventLoop loop;
+    // The step's loop runs the pending events first, then waits until wake() or the timer
+    // ends it. Steps nest when an event handler waits too (a dialog, a notification): the
+    // timer belongs to the innermost step, and an outer step that resumes ends at once,
+    // which only shortens that one step. One loop per nesting depth is kept, since a step
+    // runs on the hot path of every exchange.
+    if (m_depth == m_loops.size())
+        m_loops.push_back(std::make_unique<QEventLoop>());
+    QEventLoop *loop = m_loops[m_depth].get();
     QEventLoop *outer = m_loop;
-    m_loop = &loop;
+    ++m_depth;
+    m_loop = loop;
     m_stepTimer.start(step);
-    loop.exec();
+    loop->exec();
     m_stepTimer.stop();
+    --m_depth;
     m_loop = outer;
     if (outer)
         outer->quit();

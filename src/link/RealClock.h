@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <memory>
+#include <vector>
+
 class QEventLoop;
 
 /// The clock of the running program: steps run the event loop and end early on wake().
@@ -21,6 +24,8 @@ public:
 private:
     QElapsedTimer m_started;
     QTimer m_stepTimer; // reused by every step: a step is on the hot path of each exchange
+    std::vector<std::unique_ptr<QEventLoop>> m_loops; // one per nesting depth of steps
+    std::size_t m_depth = 0;
     QEventLoop *m_loop = nullptr; // the innermost step's loop, while it waits
     bool m_woken = false;
 };
