@@ -5,13 +5,11 @@
 #include <cstdio>
 
 namespace {
-const QString StarLine = QStringLiteral("************************************************");
-const QString LineBreak = QStringLiteral("\r\n");
+constexpr char Digits[] = "0123456789ABCDEF";
 } // namespace
 
 QString HexByte(std::uint8_t value)
 {
-    static constexpr char Digits[] = "0123456789ABCDEF";
     const char text[2] = {Digits[value >> 4], Digits[value & 0x0F]};
     return QString::fromLatin1(text, 2);
 }
@@ -29,28 +27,40 @@ QString FrameTraceText(const QString &caption, std::span<const std::uint8_t> fra
     return caption + QLatin1String(text, std::max(0, length));
 }
 
-QString DataDumpText(const QString &caption, std::span<const std::uint8_t> bytes)
+namespace {
+// "0x" HH ", " per byte into a Latin-1 buffer: the dumps run for every packet and every TCP
+// arrival, so they are built without a string allocation per byte.
+void AppendHexList(QByteArray &text, std::span<const std::uint8_t> bytes, bool fieldMarks)
 {
-    QString text = caption;
-    text.reserve(caption.size() + int(bytes.size()) * 7 + int(bytes.size() / 16) * 2);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i > 0 && i % 16 == 0)
-            text += LineBreak;
-        if (i == 4 || i == 6 || i == 8 || i == 10 || i == 12)
-            text += QLatin1Char('|');
-        text += QStringLiteral("0x") + HexByte(bytes[i]) + QStringLiteral(", ");
+            text += "\r\n";
+        if (fieldMarks && (i == 4 || i == 6 || i == 8 || i == 10 || i == 12))
+            text += '|';
+        const char item[6] = {'0', 'x', Digits[bytes[i] >> 4], Digits[bytes[i] & 0x0F], ',', ' '};
+        text.append(item, 6);
     }
-    return text;
+}
+} // namespace
+
+QString DataDumpText(const QString &caption, std::span<const std::uint8_t> bytes)
+{
+    QByteArray text;
+    text.reserve(qsizetype(bytes.size()) * 7 + qsizetype(bytes.size() / 16) * 2 + 8);
+    AppendHexList(text, bytes, true);
+    return caption + QString::fromLatin1(text);
 }
 
 QString TcpDumpText(std::span<const std::uint8_t> bytes)
 {
-    QString text = StarLine + LineBreak + QStringLiteral("cmLAN:::");
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && i % 16 == 0)
-            text += LineBreak;
-        text += QStringLiteral("0x") + HexByte(bytes[i]) + QStringLiteral(", ");
-    }
-    text += LineBreak + StarLine + LineBreak;
-    return text;
+    static constexpr char Stars[] = "************************************************";
+    QByteArray text;
+    text.reserve(qsizetype(bytes.size()) * 7 + 120);
+    text += Stars;
+    text += "\r\ncmLAN:::";
+    AppendHexList(text, bytes, false);
+    text += "\r\n";
+    text += Stars;
+    text += "\r\n";
+    return QString::fromLatin1(text);
 }
