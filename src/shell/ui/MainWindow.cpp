@@ -7,6 +7,7 @@
 #include "link/KXCOMControl.h"
 #include "link/WaitClock.h"
 #include "shell/PortLister.h"
+#include "shell/StatusTexts.h"
 #include "shell/ui/ConnectionPanel.h"
 #include "shell/ui/DeviceStatusView.h"
 #include "shell/ui/PortTagsPage.h"
@@ -63,29 +64,6 @@ constexpr std::array<const char *, 5> PanelAccessibleNames{
 // The path fields whose end must be visible once the settings are loaded.
 constexpr std::array<const char *, 5> PathFields{"edtSaveEDID", "edtOpenEDID", "edtFWFile",
                                                  "edtMainMCUFW", "edtSlaveMCU1FW"};
-
-int hiByte(qint64 word)
-{
-    return int((word >> 8) & 0xFF);
-}
-int loByte(qint64 word)
-{
-    return int(word & 0xFF);
-}
-qint64 loWord(qint64 value)
-{
-    return value & 0xFFFF;
-}
-
-QString partText(qint64 word)
-{
-    return QString::number(hiByte(word)) + QLatin1Char('.') + QString::number(loByte(word));
-}
-
-QString twoDigits(int value)
-{
-    return value < 10 ? QLatin1Char('0') + QString::number(value) : QString::number(value);
-}
 
 } // namespace
 
@@ -533,7 +511,7 @@ void TForm1::RunCommand(const QString &statusText, std::uint8_t command, std::ui
 
 void TForm1::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
-    const bool lan = m_link && m_link->ControlMode() == cmLAN;
+    const TControlMode mode = m_link ? m_link->ControlMode() : cmCOM;
     const bool connected = m_link && m_link->Connected();
     auto failure = [this](const QString &message) {
         ShowStatus(2, message, true);
@@ -547,29 +525,22 @@ void TForm1::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QStrin
         failure(QStringLiteral("Data invalid!"));
         break;
     case NotifyAccessFailed:
-        failure(lan ? QStringLiteral("TCP control failed!") : QStringLiteral("COM access failed!"));
+        failure(StatusTexts::AccessFailed(mode));
         break;
     case NotifyOpenCloseFailed:
-        if (lan) {
-            failure((connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect")) +
-                    QLatin1Char(' ') + (m_link ? m_link->DeviceIP() : QString()) +
-                    QStringLiteral(" failed"));
-        } else {
-            failure((connected ? QStringLiteral("Close") : QStringLiteral("Open")) +
-                    QStringLiteral(" COM [") + (m_link ? m_link->ComPort() : QString()) +
-                    QStringLiteral("] failed"));
-        }
+        failure(StatusTexts::OpenCloseFailed(mode, connected,
+                                             m_link ? m_link->ComPort() : QString(),
+                                             m_link ? m_link->DeviceIP() : QString()));
         break;
     case NotifyPartWriteFailed:
-        addMessageLine(QStringLiteral("Write to Part_") + partText(loWord(wParam)) +
-                       QLatin1Char('.') + partText(loWord(lParam)) + QStringLiteral(" failed"));
+        addMessageLine(StatusTexts::PartWriteFailed(wParam, lParam));
         UpgradeFailed = true;
         break;
     case NotifyProgress: {
-        const auto value = std::uint16_t(loWord(lParam));
+        const auto value = std::uint16_t(lParam & 0xFFFF);
         if (value == LastProgress)
             break;
-        showFirmwareProgress(QStringLiteral("Upgrading Part_") + partText(loWord(wParam)), value);
+        showFirmwareProgress(StatusTexts::UpgradingPart(wParam), value);
         LastProgress = value;
         break;
     }
@@ -745,11 +716,7 @@ void TForm1::LoadPortTags(TControlMode mode, const QString &mac)
 
 QString TForm1::clockText(const QDateTime &moment)
 {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
-    return QString::number(date.year()) + QLatin1Char('-') + twoDigits(date.month()) +
-           QLatin1Char('-') + twoDigits(date.day()) + QLatin1Char(' ') + twoDigits(time.hour()) +
-           QLatin1Char(':') + twoDigits(time.minute());
+    return StatusTexts::Clock(moment);
 }
 
 void TForm1::tmrTimer()
