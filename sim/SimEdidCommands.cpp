@@ -207,9 +207,7 @@ void SimEdidCommands::downloadPacket(const QByteArray &packet)
                           total <= qsizetype(BlockSize) &&
                           (check.status == PacketMore || total == qsizetype(BlockSize));
 
-    TCommandFrame header{};
-    const auto bytes = ByteSpan(packet);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), FrameSize), header.begin());
+    const TCommandFrame header = FrameOf(packet);
     if (!accepted)
         return m_device.reply(header, StatusRefused);
 

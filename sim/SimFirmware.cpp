@@ -15,14 +15,6 @@ constexpr std::uint16_t LeaveApplication = 0x0080;
 constexpr std::uint16_t EraseFlash = 0x0010;
 constexpr std::uint16_t MaxPartNumber = 3;
 
-TCommandFrame HeaderOf(const QByteArray &packet)
-{
-    TCommandFrame header{};
-    std::copy_n(ByteSpan(packet).begin(), std::min(FrameSize, std::size_t(packet.size())),
-                header.begin());
-    return header;
-}
-
 } // namespace
 
 SimFirmware::SimFirmware(SwitcherDevice &device, QObject *parent)
@@ -150,7 +142,7 @@ bool SimFirmware::packetIntact(const QByteArray &packet) const
 
 void SimFirmware::handlePacket(const QByteArray &packet)
 {
-    const TCommandFrame header = HeaderOf(packet);
+    const TCommandFrame header = FrameOf(packet);
     if (m_phase != Phase::Receiving || !packetIntact(packet)) {
         ++m_packetsRefused;
         return m_device.reply(header, StatusRefused);

@@ -8,7 +8,7 @@
 
 namespace {
 constexpr qint64 DatagramLimit = 2048;
-constexpr std::uint8_t StatusAccepted = 0x00;
+constexpr std::uint8_t ConfigAccepted = 0x00;
 constexpr std::uint8_t StatusConflict = 0x20;
 constexpr std::uint8_t StatusFailed = 0x10;
 constexpr std::uint8_t StaticAddressMark = 21;
@@ -127,12 +127,12 @@ void SimNetworkModule::answerConfiguration(QUdpSocket &socket, const Datagram &r
     if (!target || configAnswer == ConfigAnswer::Silent)
         return;
 
-    std::uint8_t status = StatusAccepted;
+    std::uint8_t status = ConfigAccepted;
     if (configAnswer == ConfigAnswer::Conflict)
         status = StatusConflict;
     else if (configAnswer == ConfigAnswer::Fail)
         status = StatusFailed;
-    if (status == StatusAccepted) {
+    if (status == ConfigAccepted) {
         target->dhcp = bytes[18] != 0;
         if (bytes[25] == StaticAddressMark) {
             target->address = Take<4>(bytes, 6);

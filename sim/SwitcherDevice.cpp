@@ -1,5 +1,6 @@
 #include "sim/SwitcherDevice.h"
 
+#include "link/ByteSpan.h"
 #include "sim/SimEdidCommands.h"
 
 namespace {
@@ -15,14 +16,6 @@ constexpr std::uint16_t Enable = 0x000F;
 constexpr std::uint16_t Disable = 0x00F0;
 constexpr std::uint8_t PortConnected = 0x00;
 constexpr std::uint8_t PortNotConnected = 0xFF;
-
-TCommandFrame ToFrame(const QByteArray &bytes)
-{
-    TCommandFrame frame{};
-    std::copy_n(reinterpret_cast<const std::uint8_t *>(bytes.constData()), FrameSize,
-                frame.begin());
-    return frame;
-}
 
 QByteArray ToBytes(const TCommandFrame &frame)
 {
@@ -167,7 +160,7 @@ void SwitcherDevice::dispatch(const SimReceiver::Unit &unit)
 
     switch (unit.kind) {
     case SimReceiver::Kind::Frame: {
-        const TCommandFrame request = ToFrame(unit.bytes);
+        const TCommandFrame request = FrameOf(unit.bytes);
         // A copy: the handler may replace itself while it runs.
         const FrameHandler handler = m_handlers[request[2]];
         if (handler)
