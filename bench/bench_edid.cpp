@@ -13,8 +13,8 @@
 #include "shell/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
+#include "SimPty.h"
+#include "SwitcherDevice.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>

@@ -11,10 +11,10 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "sim/SimFirmware.h"
-#include "sim/SimPty.h"
-#include "sim/SimTcpServer.h"
-#include "sim/SwitcherDevice.h"
+#include "SimFirmware.h"
+#include "SimPty.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

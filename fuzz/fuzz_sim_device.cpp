@@ -2,7 +2,7 @@
 // command engine. The first byte chooses a starting situation (a download or read running,
 // records enabled) so that the packet and record paths are reached without valid checksums.
 #include "link/Frames.h"
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include <QByteArray>
 

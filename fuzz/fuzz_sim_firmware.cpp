@@ -2,8 +2,8 @@
 // is being written to it. The first byte chooses the part (main or slave, announced or not)
 // so that the packet path is reached without a valid start exchange in the input.
 #include "link/Frames.h"
-#include "sim/SimFirmware.h"
-#include "sim/SwitcherDevice.h"
+#include "SimFirmware.h"
+#include "SwitcherDevice.h"
 
 #include <QByteArray>
 

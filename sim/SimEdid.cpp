@@ -1,4 +1,4 @@
-#include "sim/SimEdid.h"
+#include "SimEdid.h"
 
 #include <algorithm>
 #include <numeric>

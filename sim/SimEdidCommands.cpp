@@ -1,7 +1,7 @@
-#include "sim/SimEdidCommands.h"
+#include "SimEdidCommands.h"
 #include "link/ByteSpan.h"
 
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/Frames.h"
-#include "sim/SimEdid.h"
+#include "SimEdid.h"
 
 #include <QByteArray>
 

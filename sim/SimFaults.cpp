@@ -1,4 +1,4 @@
-#include "sim/SimFaults.h"
+#include "SimFaults.h"
 
 void SimFaults::arm(SimFault fault, int answers)
 {

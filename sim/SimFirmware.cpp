@@ -1,7 +1,7 @@
-#include "sim/SimFirmware.h"
+#include "SimFirmware.h"
 #include "link/ByteSpan.h"
 
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
-#include "sim/SimLdcd.h"
+#include "SimLdcd.h"
 #include "link/ByteSpan.h"
 
 #include "link/LanRecords.h"
-#include "sim/SimLog.h"
-#include "sim/SwitcherDevice.h"
+#include "SimLog.h"
+#include "SwitcherDevice.h"
 
 namespace {
 constexpr std::array<std::uint8_t, 4> DefaultAddress{192, 168, 0, 100};

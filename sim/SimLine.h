@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/SimFaults.h"
+#include "SimFaults.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,3 +1,3 @@
-#include "sim/SimLog.h"
+#include "SimLog.h"
 
 Q_LOGGING_CATEGORY(lcSim, "matrix.sim")

@@ -1,8 +1,8 @@
-#include "sim/SimNetworkModule.h"
+#include "SimNetworkModule.h"
 #include "link/ByteSpan.h"
 
 #include "link/LanRecords.h"
-#include "sim/SimLog.h"
+#include "SimLog.h"
 
 #include <QNetworkDatagram>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sim/SimFaults.h"
-#include "sim/SimNetworkModule.h"
+#include "SimFaults.h"
+#include "SimNetworkModule.h"
 
 #include <QHostAddress>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "sim/SimPty.h"
+#include "SimPty.h"
 
-#include "sim/SimLog.h"
-#include "sim/SwitcherDevice.h"
+#include "SimLog.h"
+#include "SwitcherDevice.h"
 
 #include <cerrno>
 #include <cstdlib>

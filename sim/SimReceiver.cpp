@@ -1,4 +1,4 @@
-#include "sim/SimReceiver.h"
+#include "SimReceiver.h"
 #include "link/ByteSpan.h"
 
 #include "link/Frames.h"

@@ -1,7 +1,7 @@
-#include "sim/SimTcpServer.h"
+#include "SimTcpServer.h"
 
-#include "sim/SimLog.h"
-#include "sim/SwitcherDevice.h"
+#include "SimLog.h"
+#include "SwitcherDevice.h"
 
 #include <sys/socket.h>
 

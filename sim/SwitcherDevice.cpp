@@ -1,7 +1,7 @@
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include "link/ByteSpan.h"
-#include "sim/SimEdidCommands.h"
+#include "SimEdidCommands.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "link/Frames.h"
-#include "sim/SimFaults.h"
-#include "sim/SimLine.h"
-#include "sim/SimReceiver.h"
-#include "sim/SwitcherState.h"
+#include "SimFaults.h"
+#include "SimLine.h"
+#include "SimReceiver.h"
+#include "SwitcherState.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

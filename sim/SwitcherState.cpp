@@ -1,4 +1,4 @@
-#include "sim/SwitcherState.h"
+#include "SwitcherState.h"
 
 SwitcherState::SwitcherState()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/SimEdid.h"
+#include "SimEdid.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,10 +1,10 @@
-#include "sim/SimFirmware.h"
-#include "sim/SimLdcd.h"
-#include "sim/SimNetworkModule.h"
-#include "sim/SimOptions.h"
-#include "sim/SimPty.h"
-#include "sim/SimTcpServer.h"
-#include "sim/SwitcherDevice.h"
+#include "SimFirmware.h"
+#include "SimLdcd.h"
+#include "SimNetworkModule.h"
+#include "SimOptions.h"
+#include "SimPty.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 
 #include <QCoreApplication>
 

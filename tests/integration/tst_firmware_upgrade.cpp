@@ -6,7 +6,7 @@
 #include "firmware/ui/KXGauge.h"
 #include "link/KXCOMControl.h"
 #include "shell/ui/MainWindow.h"
-#include "sim/SimFirmware.h"
+#include "SimFirmware.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -4,10 +4,10 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "link/UdpEndpoint.h"
-#include "sim/SimLdcd.h"
-#include "sim/SimNetworkModule.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
+#include "SimLdcd.h"
+#include "SimNetworkModule.h"
+#include "SimPty.h"
+#include "SwitcherDevice.h"
 
 #include <QHostAddress>
 #include <QTest>

@@ -2,9 +2,9 @@
 
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "sim/SimPty.h"
-#include "sim/SimTcpServer.h"
-#include "sim/SwitcherDevice.h"
+#include "SimPty.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>

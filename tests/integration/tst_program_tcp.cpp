@@ -11,8 +11,8 @@
 #include "shell/ui/LCD99.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"
-#include "sim/SimTcpServer.h"
-#include "sim/SwitcherDevice.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 
 #include <QAbstractButton>
 #include <QHostAddress>

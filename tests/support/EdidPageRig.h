@@ -2,7 +2,7 @@
 
 #include "ShellRig.h"
 
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include <QByteArray>
 #include <QString>

@@ -6,8 +6,8 @@
 
 #include "link/QtTransportFactory.h"
 #include "shell/ui/ProgramWindows.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
+#include "SimPty.h"
+#include "SwitcherDevice.h"
 
 #include <QByteArray>
 #include <QList>

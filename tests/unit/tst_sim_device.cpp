@@ -1,11 +1,11 @@
 #include "edid/EdidBlock.h"
 #include "link/Frames.h"
-#include "sim/SimEdid.h"
-#include "sim/SimNetworkModule.h"
-#include "sim/SimOptions.h"
-#include "sim/SimPty.h"
-#include "sim/SimTcpServer.h"
-#include "sim/SwitcherDevice.h"
+#include "SimEdid.h"
+#include "SimNetworkModule.h"
+#include "SimOptions.h"
+#include "SimPty.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>

@@ -9,8 +9,8 @@
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"
 #include "shell/ui/SortedComboBox.h"
-#include "sim/SimPty.h"
-#include "sim/SwitcherDevice.h"
+#include "SimPty.h"
+#include "SwitcherDevice.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "edid/ui/EdidPage.h"
 #include "link/KXCOMControl.h"
 #include "shell/ui/MainWindow.h"
-#include "sim/SimEdid.h"
+#include "SimEdid.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "shell/ui/PortTagsPage.h"
 #include "shell/ui/PreSettingEdit.h"
 #include "shell/ui/PresetsView.h"
-#include "sim/SwitcherDevice.h"
+#include "SwitcherDevice.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
