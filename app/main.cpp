@@ -1,9 +1,9 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/SerialPortLister.h"
+#include "ProgramWindows.h"
 #include "shell/SettingsLocation.h"
+#include "shell/connection/SerialPortLister.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/ProgramWindows.h"
 #include "ui/QtDialogs.h"
 
 #include <QApplication>

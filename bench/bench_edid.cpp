@@ -9,7 +9,7 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/PortLister.h"
+#include "shell/connection/PortLister.h"
 #include "shell/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"

@@ -8,7 +8,7 @@
 
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/SerialPortLister.h"
+#include "shell/connection/SerialPortLister.h"
 #include "shell/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"

@@ -2,8 +2,8 @@
 // file holds, a preset must come out with at least four parts that write back to the same
 // parts, and storing tags must leave no empty tag section behind.
 #include "shell/IniDocument.h"
-#include "shell/PortTagStore.h"
-#include "shell/PresetValue.h"
+#include "shell/porttags/PortTagStore.h"
+#include "shell/presets/PresetValue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -115,12 +115,12 @@ QStringList EdidPortLists::ReadEntries(const TagOf &outputTag)
 std::optional<EdidPortLists::Target> EdidPortLists::DownloadTarget(int entry)
 {
     if (entry >= 1 && entry <= PortCount)
-        return Target{EdidSubcommand::DownloadOne, std::uint16_t(EdidPortCodeBase + entry)};
+        return Target{EdidSub::DownloadOne, std::uint16_t(EdidPortCodeBase + entry)};
     if (entry == PortCount + 1)
-        return Target{EdidSubcommand::DownloadAll, EdidAllInputsCode};
+        return Target{EdidSub::DownloadAll, EdidAllInputsCode};
     const int memory = entry - (PortCount + 1);
     if (memory >= 1 && memory <= UserMemoryCount)
-        return Target{EdidSubcommand::DownloadOne, userMemoryCode(memory)};
+        return Target{EdidSub::DownloadOne, userMemoryCode(memory)};
     return std::nullopt;
 }
 

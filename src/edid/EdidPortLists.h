@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Commands.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,24 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-
-/// Command byte of the switcher's EDID commands.
-inline constexpr std::uint8_t EdidCommand = 0x03;
-
-/// Subcommands of the EDID command.
-enum class EdidSubcommand : std::uint8_t {
-    SetModeAll = 1,
-    SetModeOne = 2,
-    CopyAll = 3,
-    CopyOne = 4,
-    Read = 5,
-    DownloadAll = 6,
-    DownloadOne = 7,
-    Prepare = 8,
-    DefaultAll = 9,
-    DefaultOne = 10,
-    QueryControlMode = 11,
-};
 
 /// Parameter values of the EDID commands.
 inline constexpr std::uint16_t EdidPortCodeBase = 0xF000;
@@ -75,7 +59,7 @@ public:
     /// Subcommand and p1 of a download to `entry` of the Download list (1..7).
     struct Target
     {
-        EdidSubcommand subcommand = EdidSubcommand::DownloadOne;
+        EdidSub subcommand = EdidSub::DownloadOne;
         std::uint16_t code = 0;
     };
     static std::optional<Target> DownloadTarget(int entry);

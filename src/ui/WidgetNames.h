@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariant>
 
 /// Gives a control its component name and the name screen readers announce.
 template <typename T> T *named(T *widget, const QString &objectName, const QString &accessibleName)
@@ -15,10 +14,4 @@ template <typename T> T *named(T *widget, const QString &objectName, const QStri
 template <typename T> T *named(T *widget, const char *objectName, const QString &accessibleName)
 {
     return named(widget, QString::fromLatin1(objectName), accessibleName);
-}
-
-/// The port or role number by which operations find a control.
-inline void setTag(QObject *object, int tag)
-{
-    object->setProperty("Tag", tag);
 }

@@ -8,7 +8,7 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/SettingsLocation.h"
-#include "shell/ui/LCD99.h"
+#include "shell/routing/ui/LCD99.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"
 #include "SimTcpServer.h"

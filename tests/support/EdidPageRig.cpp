@@ -1,24 +1,24 @@
 #include "EdidPageRig.h"
 
 #include "edid/ui/EdidGrid.h"
-#include "edid/ui/EdidPage.h"
-#include "shell/ui/MainWindow.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QTest>
 
 EdidPageRig::EdidPageRig()
 {
-    shell.show();
+    shell.window.layout()->addWidget(&edid);
+    shell.window.show();
     QObject::connect(&device, &SwitcherDevice::transmit, &device, [this](const QByteArray &bytes) {
         shell.serial().deliverLater(answerDelay, bytes);
     });
     shell.serial().responder = [this](const QByteArray &written) { device.receive(written); };
 }
 
-EdidPage &EdidPageRig::page() const
+QComboBox *EdidPageRig::list(const char *name) const
 {
-    return *form().edid();
+    return child<QComboBox>(name);
 }
 
 QString EdidPageRig::frame(int command, int subcommand, std::uint16_t p1, std::uint16_t p2)
@@ -55,7 +55,7 @@ QStringList EdidPageRig::gridTexts() const
     QStringList texts;
     for (int row = 0; row < 16; ++row) {
         for (int column = 0; column < 16; ++column)
-            texts.append(page().sgEDIDContent->dataText(row, column));
+            texts.append(child<EdidGrid>("sgEDIDContent")->dataText(row, column));
     }
     return texts;
 }
@@ -72,7 +72,7 @@ bool EdidPageRig::gridEmpty() const
 QByteArray EdidPageRig::gridBlock() const
 {
     QByteArray block;
-    page().CollectEDIDData(block);
+    edid.CollectEDIDData(block);
     return block;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "ShellRig.h"
+#include "ContextRig.h"
+#include "WidgetFinder.h"
 
+#include "edid/ui/EdidPage.h"
+#include "shell/devicestatus/DeviceStatusReader.h"
 #include "SwitcherDevice.h"
 
 #include <QByteArray>
@@ -11,20 +14,21 @@
 #include <chrono>
 #include <cstdint>
 
-class EdidPage;
 class QComboBox;
-class TForm1;
 
-/// The main window on the fake serial port, with the simulated switcher behind it: every byte
-/// the controller writes goes to the simulator, every answer comes back after `answerDelay`
-/// of virtual time.
+/// The EDID page alone on a shell context, with the simulated switcher behind the fake serial
+/// port: every byte the page writes goes to the simulator, every answer comes back after
+/// `answerDelay` of virtual time. The page is shown and connected.
 struct EdidPageRig
 {
     EdidPageRig();
 
-    TForm1 &form() const { return shell.form(); }
-    EdidPage &page() const;
+    EdidPage &page() { return edid; }
     SwitcherState &sim() { return device.state(); }
+    ShellContext &context() { return shell.context; }
+    ScriptedDialogs &dialogs() { return shell.dialogs; }
+    template <typename T> T *child(const char *name) const { return Child<T>(&edid, name); }
+    QComboBox *list(const char *name) const;
 
     /// What the simulator received, one text per unit: "3.2 F00C 3" for command 3,
     /// subcommand 2, p1 = 0xF00C, p2 = 3; "packet" for a data packet.
@@ -40,8 +44,10 @@ struct EdidPageRig
     /// The block the grid shows, empty unless complete.
     QByteArray gridBlock() const;
 
-    ShellRig shell;
+    ContextRig shell;
     SwitcherDevice device;
+    DeviceStatusReader deviceStatus{shell.context};
+    EdidPage edid{shell.context, deviceStatus, shell.dialogs, &shell.window};
     std::chrono::milliseconds answerDelay{0};
 };
 

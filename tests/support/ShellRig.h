@@ -1,11 +1,8 @@
 #pragma once
 
-#include "FakeTransports.h"
-#include "ScriptedDialogs.h"
-#include "VirtualClock.h"
+#include "ContextRig.h"
 
-#include "shell/PortLister.h"
-#include "shell/ui/ProgramWindows.h"
+#include "ProgramWindows.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,16 +12,8 @@
 
 class TForm1;
 
-/// A port list the test writes.
-class ScriptedPortLister final : public PortLister
-{
-public:
-    QStringList ports() const override { return names; }
-    QStringList names;
-};
-
-/// The program's windows on fake transports, the virtual clock, scripted dialogs and a
-/// settings file in a fresh temporary folder.
+/// The whole program on fake transports, the virtual clock, scripted dialogs and a settings
+/// file in a fresh temporary folder.
 struct ShellRig
 {
     explicit ShellRig(const QStringList &ports = {QStringLiteral("ttyS0"),
@@ -36,19 +25,18 @@ struct ShellRig
     /// Creates the windows if needed and shows the main window (FormShow runs).
     TForm1 &show();
     TForm1 &form() const;
+    ShellContext &context() const { return windows->context(); }
     FakeStreamEndpoint &serial() const { return *transports.serial; }
     FakeStreamEndpoint &tcp() const { return *transports.tcp; }
     QString settingsPath() const;
     void writeSettings(const QByteArray &content) const;
     QByteArray readSettings() const;
 
-    /// The serial port answers every command frame like a switcher that accepts it: the
-    /// request echoed with r4 = `r4`, W2 = `w2` and a fresh checksum.
     void answerEveryCommand(std::uint8_t r4 = 0, std::uint16_t w2 = 0,
-                            std::chrono::milliseconds delay = std::chrono::milliseconds(0));
-
-    /// The answer a switcher gives to `request`.
-    static QByteArray answerTo(const QByteArray &request, std::uint8_t r4, std::uint16_t w2);
+                            std::chrono::milliseconds delay = std::chrono::milliseconds(0))
+    {
+        AnswerEveryCommand(serial(), r4, w2, delay);
+    }
 
     QTemporaryDir dir;
     VirtualClock clock;

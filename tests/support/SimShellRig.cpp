@@ -3,6 +3,7 @@
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
 #include "shell/SettingsLocation.h"
+#include "shell/ShellContext.h"
 #include "shell/ui/MainWindow.h"
 
 #include <algorithm>
@@ -24,10 +25,10 @@ SimShellRig::~SimShellRig()
 
 bool SimShellRig::connect()
 {
-    if (!form().link()->Connected())
+    if (!context().link()->Connected())
         form().btnConnectClick();
     clearReceived();
-    return form().link()->Connected();
+    return context().link()->Connected();
 }
 
 void SimShellRig::onFrame(std::function<void(const TCommandFrame &frame)> action)

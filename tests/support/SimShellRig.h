@@ -5,7 +5,7 @@
 #include "ShellRig.h"
 
 #include "link/QtTransportFactory.h"
-#include "shell/ui/ProgramWindows.h"
+#include "ProgramWindows.h"
 #include "SimPty.h"
 #include "SwitcherDevice.h"
 
@@ -28,6 +28,7 @@ struct SimShellRig
     ~SimShellRig();
 
     TForm1 &form() const { return windows->mainWindow(); }
+    ShellContext &context() const { return windows->context(); }
     SwitcherState &sim() { return device.state(); }
 
     /// Opens the connection through the Connect button and forgets what the switcher

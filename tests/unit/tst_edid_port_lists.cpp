@@ -58,7 +58,7 @@ void TestEdidPortLists::portEntries()
 
 void TestEdidPortLists::targetCodes()
 {
-    using Sub = EdidSubcommand;
+    using Sub = EdidSub;
     const std::array<std::pair<Sub, std::uint16_t>, 7> downloads{{{Sub::DownloadOne, 0xF001},
                                                                   {Sub::DownloadOne, 0xF002},
                                                                   {Sub::DownloadOne, 0xF003},

@@ -1,6 +1,6 @@
 #include "shell/IniDocument.h"
-#include "shell/PortTagStore.h"
-#include "shell/PresetValue.h"
+#include "shell/porttags/PortTagStore.h"
+#include "shell/presets/PresetValue.h"
 
 #include <QTest>
 

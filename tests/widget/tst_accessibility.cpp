@@ -5,7 +5,7 @@
 #include "lanmodule/ui/Search.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/PreSettingEdit.h"
-#include "shell/ui/ShowInOutInfo.h"
+#include "shell/routing/ui/ShowInOutInfo.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -8,7 +8,7 @@
 #include "shell/ui/ConnectionPanel.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramWindows.h"
-#include "shell/ui/SortedComboBox.h"
+#include "ui/SortedComboBox.h"
 #include "SimPty.h"
 #include "SwitcherDevice.h"
 

@@ -1,10 +1,10 @@
 #include "SimShellRig.h"
 
 #include "link/KXCOMControl.h"
-#include "shell/ui/LCD99.h"
+#include "shell/routing/ui/LCD99.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/RoutingView.h"
-#include "shell/ui/ShowInOutInfo.h"
+#include "shell/routing/ui/ShowInOutInfo.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -6,9 +6,14 @@
 #include "edid/ui/EdidGrid.h"
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
-#include "shell/ui/DeviceStatusView.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/CommandGate.h"
+#include "shell/ShellContext.h"
+#include "shell/ShellTexts.h"
+#include "shell/devicestatus/DeviceStatusReader.h"
+#include "shell/porttags/PortTagsModel.h"
+#include "shell/settings/AppSettings.h"
 #include "ui/Dialogs.h"
+#include "ui/LineEdits.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -35,8 +40,6 @@ constexpr int PopupMargin = 24;
 
 const QString FileFilter = QStringLiteral("Binary file(*.bin)|*.bin");
 const QString SelectFirst = QStringLiteral("Select list item first");
-const QString Busy = QStringLiteral("In processing, command ignored");
-const QString Done = QStringLiteral("Done");
 const QString Setting = QStringLiteral("Setting...");
 const QString Copying = QStringLiteral("Copying...");
 const QString Reading = QStringLiteral("Reading...");
@@ -61,10 +64,12 @@ QComboBox *pickList(const char *name, const QString &accessibleName, int charact
     return list;
 }
 
-std::uint8_t sub(EdidSubcommand subcommand)
+std::uint8_t sub(EdidSub subcommand)
 {
     return std::uint8_t(subcommand);
 }
+
+constexpr auto EdidCommand = std::uint8_t(Command::Edid);
 
 void fitPopup(QComboBox *list)
 {
@@ -81,10 +86,14 @@ void fillList(QComboBox *list, const QStringList &entries, int selected)
 
 } // namespace
 
-EdidPage::EdidPage(TForm1 &form, QWidget *page) : QObject(page), m_form(form)
+EdidPage::EdidPage(ShellContext &context, DeviceStatusReader &deviceStatus, Dialogs &dialogs,
+                   QWidget *parent)
+    : QWidget(parent), m_context(context), m_deviceStatus(deviceStatus), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("EdidPage"));
-    auto *controls = new QWidget(page);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *controls = new QWidget(this);
     controls->setObjectName(QStringLiteral("pnlEDIDControls"));
     auto *column = new QVBoxLayout(controls);
     column->setContentsMargins(0, 0, 0, 0);
@@ -93,25 +102,57 @@ EdidPage::EdidPage(TForm1 &form, QWidget *page) : QObject(page), m_form(form)
     column->addWidget(gbEDIDModeCtrl);
     column->addWidget(gbEDIDDataCtrl);
     column->addStretch(1);
-    buildContentGroup(page);
+    buildContentGroup(this);
     // The grid keeps its own size; the lists take the rest of the page's width.
     gbEDIDContent->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
-    if (auto *layout = qobject_cast<QBoxLayout *>(page->layout())) {
-        layout->addWidget(controls, 1);
-        layout->addWidget(gbEDIDContent, 0);
-    } else if (QLayout *other = page->layout()) {
-        other->addWidget(controls);
-        other->addWidget(gbEDIDContent);
-    }
+    layout->addWidget(controls, 1);
+    layout->addWidget(gbEDIDContent, 0);
 
     for (QPushButton *button :
          {btnSetEDIDMode, btnCopyEDID, btnReadEDIDData, btnDownloadEDID, btnClearEDIDContent})
         button->setFixedWidth(ButtonWidth);
 
     BuildEDIDPortLists();
-    form.hooks().ShowEmptyEDIDData = [this] { ShowEDIDData(nullptr); };
-    form.hooks().BuildEDIDPortLists = [this] { BuildEDIDPortLists(); };
-    form.setPageShowHandler(page, [this] { tsEDIDCtrlShow(); });
+}
+
+void EdidPage::removeLastMode()
+{
+    if (cbEDIDMode->count() > 0)
+        cbEDIDMode->removeItem(cbEDIDMode->count() - 1);
+}
+
+void EdidPage::showPathEnds()
+{
+    MoveCaretToEnd(edtOpenEDID);
+    MoveCaretToEnd(edtSaveEDID);
+}
+
+std::array<QComboBox *, 6> EdidPage::settingsLists() const
+{
+    return {cbEDIDMode,      cbSetEDIDModeInput,   cbCopyEDIDOutput,
+            cbCopyEDIDInput, cbReadEDIDDataOutput, cbDownloadEDIDInput};
+}
+
+void EdidPage::applySettings(const AppSettings &settings)
+{
+    BuildEDIDPortLists();
+    const auto lists = settingsLists();
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        QComboBox *list = lists[i];
+        const int found = list->findText(settings.edid.lists[i], Qt::MatchFixedString);
+        list->setCurrentIndex(found >= 0 ? found : (list->count() > 0 ? 0 : -1));
+    }
+    edtSaveEDID->setText(settings.edid.saveFile);
+    edtOpenEDID->setText(settings.edid.openFile);
+}
+
+void EdidPage::collectSettings(AppSettings &settings) const
+{
+    const auto lists = settingsLists();
+    for (std::size_t i = 0; i < lists.size(); ++i)
+        settings.edid.lists[i] = lists[i]->currentText();
+    settings.edid.saveFile = edtSaveEDID->text();
+    settings.edid.openFile = edtOpenEDID->text();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -254,28 +295,28 @@ void EdidPage::btnOpenEDIDClick()
 {
     // The link reads WriteStream in place while it downloads or writes firmware; replacing it
     // in the middle of such an exchange would pull the bytes from under it.
-    if (!m_form.flags().CommandIdle) {
-        m_form.ShowStatus(3, Busy);
+    if (m_context.gate().busy()) {
+        m_context.ShowStatus(StatusPanel::Hint, ShellTexts::Busy());
         return;
     }
-    const QString path = m_form.dialogs().openFile(&m_form, FileFilter);
+    const QString path = m_dialogs.openFile(window(), FileFilter);
     if (path.isEmpty())
         return;
     edtOpenEDID->setText(path);
-    TForm1::MoveCaretToEnd(edtOpenEDID);
+    MoveCaretToEnd(edtOpenEDID);
 
-    TKXCOMControl *link = m_form.link();
-    if (!link || !m_form.flags().CommandIdle)
+    TKXCOMControl *link = m_context.link();
+    if (!link || m_context.gate().busy())
         return;
     const EdidFileContent content = EdidBlock::ReadFile(path);
     if (content.outcome == EdidFileContent::Outcome::Unreadable) {
-        m_form.dialogs().error(&m_form, content.error);
+        m_dialogs.error(window(), content.error);
         return;
     }
     link->WriteStream = content.bytes;
     if (!ShowEDIDData(&link->WriteStream)) {
         link->WriteStream.clear();
-        m_form.dialogs().error(&m_form, QStringLiteral("EDID data not valid."));
+        m_dialogs.error(window(), QStringLiteral("EDID data not valid."));
     }
 }
 
@@ -283,24 +324,24 @@ void EdidPage::btnSaveEDIDClick()
 {
     QByteArray block;
     if (!CollectEDIDData(block)) {
-        m_form.dialogs().information(&m_form, QStringLiteral("EDID Content empty."));
+        m_dialogs.information(window(), QStringLiteral("EDID Content empty."));
         return;
     }
-    const QString chosen = m_form.dialogs().saveFile(&m_form, FileFilter);
+    const QString chosen = m_dialogs.saveFile(window(), FileFilter);
     if (chosen.isEmpty())
         return;
     const QString path = EdidBlock::WithBinExtension(chosen);
     edtSaveEDID->setText(path);
-    TForm1::MoveCaretToEnd(edtSaveEDID);
+    MoveCaretToEnd(edtSaveEDID);
     if (QFileInfo::exists(path) &&
-        !m_form.dialogs().confirm(&m_form, path + QStringLiteral(" exists, overwrite it?")))
+        !m_dialogs.confirm(window(), path + QStringLiteral(" exists, overwrite it?")))
         return;
 
     EdidBytes raw{};
     std::copy_n(block.constData(), raw.size(), reinterpret_cast<char *>(raw.data()));
     QString error;
     if (!EdidBlock::WriteFile(path, raw, &error))
-        m_form.dialogs().error(&m_form, error);
+        m_dialogs.error(window(), error);
 }
 
 void EdidPage::btnClearEDIDContentClick()
@@ -311,18 +352,11 @@ void EdidPage::btnClearEDIDContentClick()
 // ---------------------------------------------------------------------------------------------
 // Port-choice lists
 
-QString EdidPage::portTag(int tag) const
-{
-    const QLineEdit *edit = m_form.FindTagEdit(tag);
-    return edit ? edit->text() : QString();
-}
-
 void EdidPage::BuildEDIDPortLists()
 {
-    const auto inputTag = [this](int port) { return portTag(port); };
-    const auto outputTag = [this](int port) {
-        return portTag(EdidPortLists::OutputTagBase + port);
-    };
+    const PortTagsModel &tags = m_context.portTags();
+    const auto inputTag = [&tags](int port) { return tags.inputTag(port); };
+    const auto outputTag = [&tags](int port) { return tags.outputTag(port); };
     fillList(cbSetEDIDModeInput, EdidPortLists::InputEntries(inputTag), 0);
     fillList(cbCopyEDIDInput, EdidPortLists::InputEntries(inputTag), 0);
     fillList(cbDownloadEDIDInput, EdidPortLists::DownloadEntries(inputTag), 0);
@@ -370,20 +404,18 @@ int EdidPage::FirstUserMemoryIndex(const QComboBox *list)
 
 std::uint8_t EdidPage::QueryEDIDControlMode()
 {
-    DeviceStatusView *status = m_form.deviceStatus();
-    return status ? status->QueryEDIDControlMode() : QueryFailed;
+    return m_deviceStatus.QueryEDIDControlMode();
 }
 
 std::uint8_t EdidPage::QueryOutputConnection(int output)
 {
-    DeviceStatusView *status = m_form.deviceStatus();
-    return status ? status->QueryOutputConnection(output) : QueryFailed;
+    return m_deviceStatus.QueryOutputConnection(output);
 }
 
 bool EdidPage::PrepareEDIDChange(const QString &statusText)
 {
     TCommandResult result;
-    m_form.RunCommand(statusText, EdidCommand, sub(EdidSubcommand::Prepare), EdidPrepareCode, 0, 0,
+    m_context.gate().RunCommand(statusText, EdidCommand, sub(EdidSub::Prepare), EdidPrepareCode, 0, 0,
                       0, result);
     return result.Success;
 }
@@ -392,7 +424,7 @@ bool EdidPage::listsChosen(std::initializer_list<const QComboBox *> lists)
 {
     for (const QComboBox *list : lists) {
         if (list->currentIndex() <= 0) {
-            m_form.ShowStatus(3, SelectFirst);
+            m_context.ShowStatus(StatusPanel::Hint, SelectFirst);
             return false;
         }
     }
@@ -405,8 +437,8 @@ bool EdidPage::EDIDControlPermitted()
     if (mode == QueryFailed)
         return false;
     if (mode == EdidControlLockedMode) {
-        m_form.dialogs().information(
-            &m_form, QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise EDID "
+        m_dialogs.information(
+            window(), QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise EDID "
                                     "software control mode not permitted."));
         return false;
     }
@@ -419,8 +451,8 @@ bool EdidPage::OutputHasDisplay(int output)
     if (answer == QueryFailed)
         return false;
     if (answer == OutputNotConnected) {
-        m_form.dialogs().information(
-            &m_form, QStringLiteral("EDID can not be read because output not connected.\r\n"
+        m_dialogs.information(
+            window(), QStringLiteral("EDID can not be read because output not connected.\r\n"
                                     "[Output") +
                          QString::number(output) + QLatin1Char(']'));
         return false;
@@ -435,7 +467,7 @@ void EdidPage::btnSetEDIDModeClick()
 {
     if (!listsChosen({cbEDIDMode, cbSetEDIDModeInput}))
         return;
-    m_form.ShowStatus(3, QString());
+    m_context.ShowStatus(StatusPanel::Hint, QString());
     if (!EDIDControlPermitted())
         return;
     if (!PrepareEDIDChange(Setting))
@@ -447,10 +479,10 @@ void EdidPage::btnSetEDIDModeClick()
     TCommandResult result;
     if (mode == cbEDIDMode->count() - 1) {
         if (allInputs)
-            m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::DefaultAll),
+            m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::DefaultAll),
                               EdidDefaultAllCode, 0, 0, 0, result);
         else
-            m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::DefaultOne),
+            m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::DefaultOne),
                               std::uint16_t(input), 0, 0, 0, result);
         return;
     }
@@ -461,10 +493,10 @@ void EdidPage::btnSetEDIDModeClick()
     if (!code)
         return;
     if (allInputs)
-        m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::SetModeAll), *code, 0, 0, 0,
+        m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::SetModeAll), *code, 0, 0, 0,
                           result);
     else
-        m_form.RunCommand(Setting, EdidCommand, sub(EdidSubcommand::SetModeOne), *code,
+        m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::SetModeOne), *code,
                           std::uint16_t(input), 0, 0, result);
 }
 
@@ -472,7 +504,7 @@ void EdidPage::btnCopyEDIDClick()
 {
     if (!listsChosen({cbCopyEDIDOutput, cbCopyEDIDInput}))
         return;
-    m_form.ShowStatus(3, QString());
+    m_context.ShowStatus(StatusPanel::Hint, QString());
     if (!EDIDControlPermitted())
         return;
     const int output = cbCopyEDIDOutput->currentIndex();
@@ -484,10 +516,10 @@ void EdidPage::btnCopyEDIDClick()
     const int input = cbCopyEDIDInput->currentIndex();
     TCommandResult result;
     if (input == cbCopyEDIDInput->count() - 1)
-        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyAll), std::uint16_t(output),
+        m_context.gate().RunCommand(Copying, EdidCommand, sub(EdidSub::CopyAll), std::uint16_t(output),
                           0, 0, 0, result);
     else
-        m_form.RunCommand(Copying, EdidCommand, sub(EdidSubcommand::CopyOne), std::uint16_t(output),
+        m_context.gate().RunCommand(Copying, EdidCommand, sub(EdidSub::CopyOne), std::uint16_t(output),
                           std::uint16_t(input), 0, 0, result);
 }
 
@@ -502,20 +534,20 @@ void EdidPage::btnReadEDIDDataClick()
     ClearEDIDData();
     if (EdidPortLists::ReadsOutput(entry) && !OutputHasDisplay(entry))
         return;
-    if (!m_form.BeginExchange(Reading))
+    std::optional<ExchangeGuard> exchange = m_context.gate().tryBegin(Reading);
+    if (!exchange)
         return;
-    m_form.ShowStatus(3, QString());
+    m_context.ShowStatus(StatusPanel::Hint, QString());
 
-    TKXCOMControl *link = m_form.link();
+    TKXCOMControl &link = exchange->link();
     TCommandResult result;
-    link->ReadEDID(MakeFrame(EdidCommand, sub(EdidSubcommand::Read), *code), result);
+    link.ReadEDID(MakeFrame(EdidCommand, sub(EdidSub::Read), *code), result);
     if (result.Success) {
-        m_form.ShowStatus(2, Done);
-        if (!ShowEDIDData(&link->ReadStream))
-            m_form.dialogs().information(
-                &m_form, QStringLiteral("EDID data not valid. Please try to read again."));
+        m_context.ShowStatus(StatusPanel::Operation, ShellTexts::Done());
+        if (!ShowEDIDData(&link.ReadStream))
+            m_dialogs.information(
+                window(), QStringLiteral("EDID data not valid. Please try to read again."));
     }
-    m_form.EndExchange();
 }
 
 void EdidPage::btnDownloadEDIDClick()
@@ -528,27 +560,25 @@ void EdidPage::btnDownloadEDIDClick()
         return;
     if (!EDIDControlPermitted())
         return;
-    TKXCOMControl *link = m_form.link();
-    if (!link)
-        return;
-    if (!CollectEDIDData(link->WriteStream)) {
-        m_form.ShowStatus(3, QStringLiteral("EDID Content empty, open EDID file first"));
+    // The block shown at the click is the one sent, whatever happens to the grid while the
+    // preparing command waits for its answer.
+    QByteArray block;
+    if (!CollectEDIDData(block)) {
+        m_context.ShowStatus(StatusPanel::Hint,
+                             QStringLiteral("EDID Content empty, open EDID file first"));
         return;
     }
-    // The block shown at the click is the one sent, whatever happens to the grid or the
-    // buffer while the preparing command waits for its answer.
-    const QByteArray block = link->WriteStream;
-    m_form.ShowStatus(3, QString());
+    m_context.ShowStatus(StatusPanel::Hint, QString());
     if (!PrepareEDIDChange(Downloading))
         return;
-    if (!m_form.BeginExchange(Downloading))
+    std::optional<ExchangeGuard> exchange = m_context.gate().tryBegin(Downloading);
+    if (!exchange)
         return;
 
-    link = m_form.link();
-    link->WriteStream = block;
+    TKXCOMControl &link = exchange->link();
+    link.WriteStream = block;
     TCommandResult result;
-    link->DownloadEDID(MakeFrame(EdidCommand, sub(target->subcommand), target->code), result);
+    link.DownloadEDID(MakeFrame(EdidCommand, sub(target->subcommand), target->code), result);
     if (result.Success)
-        m_form.ShowStatus(2, Done);
-    m_form.EndExchange();
+        m_context.ShowStatus(StatusPanel::Operation, ShellTexts::Done());
 }

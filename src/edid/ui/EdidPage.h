@@ -1,12 +1,17 @@
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "shell/settings/SettingsPart.h"
 
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
+class DeviceStatusReader;
+class Dialogs;
 class EdidGrid;
 class QComboBox;
 class QGroupBox;
@@ -14,17 +19,17 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class QWidget;
-class TForm1;
+class ShellContext;
 
 /// The "EDID control" page: setting the EDID mode of inputs, copying a display's EDID to
 /// inputs, reading a block from an output or a user memory into the content grid,
 /// downloading the grid's block to the switcher, and opening and saving EDID files.
-class EdidPage : public QObject
+class EdidPage : public QWidget, public SettingsPart
 {
     Q_OBJECT
 public:
-    EdidPage(TForm1 &form, QWidget *page);
+    EdidPage(ShellContext &context, DeviceStatusReader &deviceStatus, Dialogs &dialogs,
+             QWidget *parent = nullptr);
 
     // Content grid.
     /// Writes the grid headers; with a stream, checks it and shows its block when valid.
@@ -50,6 +55,14 @@ public:
     std::uint8_t QueryOutputConnection(int output);
     bool PrepareEDIDChange(const QString &statusText);
 
+    /// FormCreate drops the last mode entry ("Default EDID" stays the last one offered).
+    void removeLastMode();
+    /// Shows the end of each file path.
+    void showPathEnds();
+
+    void applySettings(const AppSettings &settings) override;
+    void collectSettings(AppSettings &settings) const override;
+
     // Handlers.
     void btnSetEDIDModeClick();
     void btnCopyEDIDClick();
@@ -59,6 +72,7 @@ public:
     void btnSaveEDIDClick();
     void btnClearEDIDContentClick();
 
+private:
     QGroupBox *gbEDIDModeCtrl = nullptr;
     QComboBox *cbEDIDMode = nullptr;
     QComboBox *cbSetEDIDModeInput = nullptr;
@@ -81,17 +95,19 @@ public:
     QGroupBox *gbEDIDContent = nullptr;
     EdidGrid *sgEDIDContent = nullptr;
 
-private:
     void buildModeGroup(QWidget *parent);
     void buildDataGroup(QWidget *parent);
     void buildContentGroup(QWidget *parent);
+    /// The six lists whose choices Settings.ini keeps, in its order.
+    std::array<QComboBox *, 6> settingsLists() const;
     /// False (with the hint in the status bar) when a list still shows its prompt.
     bool listsChosen(std::initializer_list<const QComboBox *> lists);
     /// The control check: false when the query failed or software control is not permitted.
     bool EDIDControlPermitted();
     /// The connection check of output n: false when it failed or no display is attached.
     bool OutputHasDisplay(int output);
-    QString portTag(int tag) const;
 
-    TForm1 &m_form;
+    ShellContext &m_context;
+    DeviceStatusReader &m_deviceStatus;
+    Dialogs &m_dialogs;
 };

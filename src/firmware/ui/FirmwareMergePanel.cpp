@@ -2,8 +2,10 @@
 #include "link/ByteSpan.h"
 
 #include "firmware/FirmwareFile.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/ShellContext.h"
+#include "shell/TextLog.h"
 #include "ui/Dialogs.h"
+#include "ui/LineEdits.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,28 +61,33 @@ template <typename T> T *Named(T *widget, const char *name, const QString &acces
 
 } // namespace
 
-FirmwareMergePanel::FirmwareMergePanel(TForm1 &form, QWidget *column, QObject *parent)
-    : QObject(parent), m_form(form)
+FirmwareMergePanel::FirmwareMergePanel(ShellContext &context, Dialogs &dialogs, QWidget *parent)
+    : QGroupBox(QStringLiteral("Merge FW"), parent), m_context(context), m_dialogs(dialogs)
 {
-    buildGroup(column);
+    Named(this, "gbMergeFW", QStringLiteral("Merge FW"));
+    buildGroup();
 }
 
-void FirmwareMergePanel::buildGroup(QWidget *column)
+void FirmwareMergePanel::showPathEnds()
 {
-    gbMergeFW = Named(new QGroupBox(QStringLiteral("Merge FW"), column), "gbMergeFW",
-                      QStringLiteral("Merge FW"));
-    auto *grid = new QGridLayout(gbMergeFW);
+    MoveCaretToEnd(m_parts[0].path);
+    MoveCaretToEnd(m_parts[1].path);
+}
+
+void FirmwareMergePanel::buildGroup()
+{
+    auto *grid = new QGridLayout(this);
     int row = 0;
     for (std::size_t i = 0; i < PartRows.size(); ++i) {
         const PartRow &entry = PartRows[i];
         const QString caption = QLatin1String(entry.caption);
         PartControls &part = m_parts[i];
 
-        auto *label = new QLabel(caption, gbMergeFW);
-        part.path = Named(new QLineEdit(gbMergeFW), entry.pathName, caption);
+        auto *label = new QLabel(caption, this);
+        part.path = Named(new QLineEdit(this), entry.pathName, caption);
         part.path->setProperty("Tag", entry.tag);
         label->setBuddy(part.path);
-        part.open = Named(new QPushButton(gbMergeFW), entry.openName, caption);
+        part.open = Named(new QPushButton(this), entry.openName, caption);
         part.open->setProperty("Tag", entry.tag);
         part.open->setIcon(part.open->style()->standardIcon(QStyle::SP_DirOpenIcon));
         part.open->setToolTip(caption);
@@ -93,10 +100,10 @@ void FirmwareMergePanel::buildGroup(QWidget *column)
 
         auto versionField = [this](const char *name, const char *text, QLabel *&fieldLabel) {
             const QString caption = QLatin1String(text);
-            auto *field = Named(new QLineEdit(gbMergeFW), name, caption);
+            auto *field = Named(new QLineEdit(this), name, caption);
             field->setMaxLength(VersionLength);
             field->installEventFilter(this);
-            fieldLabel = new QLabel(caption, gbMergeFW);
+            fieldLabel = new QLabel(caption, this);
             fieldLabel->setBuddy(field);
             return field;
         };
@@ -114,12 +121,7 @@ void FirmwareMergePanel::buildGroup(QWidget *column)
         grid->addWidget(part.version2, row + 1, 3);
         row += 2;
     }
-    edtMainMCUFW = m_parts[0].path;
-    edtSlaveMCU1FW = m_parts[1].path;
-    edtSlaveMCU2FW = m_parts[2].path;
-    edtSlaveMCU3FW = m_parts[3].path;
-
-    btnMerge = Named(new QPushButton(QStringLiteral("&Merge"), gbMergeFW), "btnMerge",
+    auto *btnMerge = Named(new QPushButton(QStringLiteral("&Merge"), this), "btnMerge",
                      QStringLiteral("Merge firmware"));
     connect(btnMerge, &QPushButton::clicked, this, &FirmwareMergePanel::MergeFirmware);
     grid->addWidget(btnMerge, row, 3);
@@ -127,16 +129,16 @@ void FirmwareMergePanel::buildGroup(QWidget *column)
 
 void FirmwareMergePanel::choosePath(QLineEdit *field)
 {
-    const QString path = m_form.dialogs().openFile(&m_form, ImageFilter);
+    const QString path = m_dialogs.openFile(window(), ImageFilter);
     if (path.isEmpty())
         return;
     field->setText(path);
-    TForm1::MoveCaretToEnd(field);
+    MoveCaretToEnd(field);
 }
 
 void FirmwareMergePanel::btnOpenMainClick()
 {
-    choosePath(edtMainMCUFW);
+    choosePath(m_parts[0].path);
 }
 
 void FirmwareMergePanel::btnOpenSlave1Click(int tag)
@@ -162,12 +164,12 @@ bool FirmwareMergePanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress)
         return leMainFWVer1KeyPress(*static_cast<QKeyEvent *>(event));
-    return QObject::eventFilter(watched, event);
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void FirmwareMergePanel::message(const QString &line)
 {
-    m_form.addMessageLine(line);
+    m_context.messages().add(line);
 }
 
 void FirmwareMergePanel::MergeFirmware()
@@ -194,7 +196,7 @@ void FirmwareMergePanel::MergeFirmware()
             readable = source.error() == QFileDevice::NoError;
         }
         if (!readable) {
-            m_form.dialogs().error(&m_form, source.errorString());
+            m_dialogs.error(window(), source.errorString());
             return;
         }
         message(name + QStringLiteral(": ") + path + QStringLiteral(" loaded"));
@@ -206,7 +208,7 @@ void FirmwareMergePanel::MergeFirmware()
         const auto record = FirmwareFile::BuildPartRecord(entry.kind, entry.partNumber, version1,
                                                           version2, ByteSpan(image));
         if (!record) {
-            m_form.dialogs().error(&m_form, path + QStringLiteral(": the image is too large"));
+            m_dialogs.error(window(), path + QStringLiteral(": the image is too large"));
             return;
         }
         output += *record;
@@ -223,10 +225,10 @@ void FirmwareMergePanel::MergeFirmware()
     if (merged.empty())
         return;
 
-    const QString fileName = FirmwareFile::MergedFileName(m_form.AppDir, merged);
+    const QString fileName = FirmwareFile::MergedFileName(m_context.settingsLocation().appDir(), merged);
     if (QFileInfo::exists(fileName) &&
-        !m_form.dialogs().confirm(&m_form, QStringLiteral("Firmware file: ") + fileName +
-                                               QStringLiteral(" exists, overwrite it?"))) {
+        !m_dialogs.confirm(window(), QStringLiteral("Firmware file: ") + fileName +
+                                         QStringLiteral(" exists, overwrite it?"))) {
         message(QStringLiteral("Save canceled"));
         return;
     }
@@ -242,7 +244,7 @@ bool FirmwareMergePanel::save(const QString &fileName, const QByteArray &content
     const bool saved =
         file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
     if (!saved) {
-        m_form.dialogs().error(&m_form, file.errorString());
+        m_dialogs.error(window(), file.errorString());
         return false;
     }
     return true;

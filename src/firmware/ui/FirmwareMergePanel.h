@@ -1,28 +1,27 @@
 #pragma once
 
 #include <QByteArray>
-#include <QObject>
+#include <QGroupBox>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 
+class Dialogs;
 class QEvent;
-class QGroupBox;
 class QKeyEvent;
 class QLineEdit;
 class QPushButton;
-class QWidget;
-class TForm1;
+class ShellContext;
 
-/// The "Merge FW" group: up to four plain part images and their versions become one merged
-/// firmware file in the program's folder. The main window keeps the group hidden and
+/// The "Merge FW" group (gbMergeFW): up to four plain part images and their versions become
+/// one merged firmware file in the program's folder. The window keeps the group hidden and
 /// disabled; the merge works all the same when it is offered.
-class FirmwareMergePanel : public QObject
+class FirmwareMergePanel : public QGroupBox
 {
     Q_OBJECT
 public:
-    FirmwareMergePanel(TForm1 &form, QWidget *column, QObject *parent = nullptr);
+    FirmwareMergePanel(ShellContext &context, Dialogs &dialogs, QWidget *parent = nullptr);
 
     void btnOpenMainClick();
     /// Shared by the three slave buttons; the sender's Tag (11, 12, 13) picks the field.
@@ -32,6 +31,13 @@ public:
     /// Builds the merged file from the filled-in parts and saves it.
     void MergeFirmware();
 
+    /// Shows the end of the main and first slave image paths.
+    void showPathEnds();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
     /// One part of the merge: its path field, open button and version fields.
     struct PartControls
     {
@@ -41,23 +47,12 @@ public:
         QLineEdit *version2 = nullptr;
     };
 
-    QGroupBox *gbMergeFW = nullptr;
-    QLineEdit *edtMainMCUFW = nullptr;
-    QLineEdit *edtSlaveMCU1FW = nullptr;
-    QLineEdit *edtSlaveMCU2FW = nullptr;
-    QLineEdit *edtSlaveMCU3FW = nullptr;
-    QPushButton *btnMerge = nullptr;
-    const std::array<PartControls, 4> &parts() const { return m_parts; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void buildGroup(QWidget *column);
+    void buildGroup();
     void choosePath(QLineEdit *field);
     bool save(const QString &fileName, const QByteArray &content);
     void message(const QString &line);
 
-    TForm1 &m_form;
+    ShellContext &m_context;
+    Dialogs &m_dialogs;
     std::array<PartControls, 4> m_parts{};
 };

@@ -1,52 +1,46 @@
 #pragma once
 
-#include "firmware/FirmwareFile.h"
-
-#include <QByteArray>
-#include <QObject>
 #include <QString>
+#include <QWidget>
 
+class Dialogs;
 class FirmwareMergePanel;
-class IrControl;
-class QGroupBox;
+class FirmwareUpgrade;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
-class TForm1;
+class ShellContext;
 class TKXGauge;
 
-/// The firmware features of the main window: the "FW upgrade" group and its procedure on
-/// the FW upgrade page, the merge group beside it and the IR switch on the Advanced page.
-/// Not a widget itself: it builds its controls into the window's pages and acts on them.
-class FirmwarePage : public QObject
+/// The "FW upgrade" page: the upgrade group with its file, gauge and button, the merge group
+/// under it, and the message area beside them.
+class FirmwarePage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FirmwarePage(TForm1 &form);
+    FirmwarePage(ShellContext &context, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    /// Whether the "Merge FW" group is offered (the delivered window hides and disables it).
+    void setMergeOffered(bool offered);
+    /// Shows the end of each file path.
+    void showPathEnds();
 
     void btnOpenFWClick();
     /// Sends every part of the merged firmware file in edtFWFile, then restarts the switcher.
     void UpgradeFirmware();
-
-    FirmwareMergePanel *merge() const { return m_merge; }
-    IrControl *ir() const { return m_ir; }
-
-    QGroupBox *gbFWUpgrade = nullptr;
-    QLineEdit *edtFWFile = nullptr;
-    QPushButton *btnOpenFW = nullptr;
-    TKXGauge *kxgFWProgress = nullptr;
-    QPushButton *btnUpgrade = nullptr;
+    void Button1Click();
 
 private:
-    void buildUpgradeGroup(QWidget *column);
-    /// Sends the parts one after the other. True when the last part was written and the file
-    /// held nothing damaged, so that the switcher may restart.
-    bool sendParts(const QByteArray &file);
-    /// Why the part at `offset` cannot be sent, as a message line.
-    static QString partProblem(const QByteArray &file, const PartRead &read);
-    void restartSwitcher();
-    void message(const QString &line);
+    QWidget *buildUpgradeGroup();
+    QWidget *buildMessagesGroup();
+    void showProgress(const QString &caption, int progress);
 
-    TForm1 &m_form;
+    ShellContext &m_context;
+    Dialogs &m_dialogs;
+    FirmwareUpgrade *m_upgrade = nullptr;
     FirmwareMergePanel *m_merge = nullptr;
-    IrControl *m_ir = nullptr;
+    QLineEdit *edtFWFile = nullptr;
+    TKXGauge *kxgFWProgress = nullptr;
+    QPushButton *btnUpgrade = nullptr;
+    QPlainTextEdit *mmoMessage = nullptr;
 };

@@ -1,51 +1,41 @@
 #include "firmware/ui/IrControl.h"
 
-#include "shell/ui/MainWindow.h"
+#include "shell/CommandGate.h"
+#include "shell/ShellContext.h"
+#include "ui/WidgetNames.h"
 
-#include <QBoxLayout>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QVBoxLayout>
 
-namespace {
-constexpr std::uint8_t CmdIr = 0x04;
-constexpr std::uint8_t SubIrControl = 0x03;
-constexpr std::uint16_t IrOn = 0x000F;
-constexpr std::uint16_t IrOff = 0x00F0;
-} // namespace
-
-IrControl::IrControl(TForm1 &form, QWidget *page, QObject *parent) : QObject(parent), m_form(form)
+IrControl::IrControl(ShellContext &context, QWidget *parent) : QWidget(parent), m_context(context)
 {
+    setObjectName(QStringLiteral("pnlIRControl"));
     const QString caption = QStringLiteral("IR control enable/disable setting");
-    gbIRControl = new QGroupBox(caption, page);
-    gbIRControl->setObjectName(QStringLiteral("gbIRControl"));
-    gbIRControl->setAccessibleName(caption);
-    auto *layout = new QVBoxLayout(gbIRControl);
-    cbIREnable = new QCheckBox(QStringLiteral("Enable IR control"), gbIRControl);
-    cbIREnable->setObjectName(QStringLiteral("cbIREnable"));
-    cbIREnable->setAccessibleName(QStringLiteral("Enable IR control"));
+    auto *group = named(new QGroupBox(caption, this), "gbIRControl", caption);
+    auto *groupLayout = new QVBoxLayout(group);
+    cbIREnable = named(new QCheckBox(QStringLiteral("Enable IR control"), group), "cbIREnable",
+                       QStringLiteral("Enable IR control"));
     cbIREnable->setChecked(true);
-    layout->addWidget(cbIREnable);
+    groupLayout->addWidget(cbIREnable);
     // clicked, not toggled: only the operator's change sends a command.
     connect(cbIREnable, &QCheckBox::clicked, this, &IrControl::cbIREnableClick);
 
-    auto *column = new QWidget(page);
-    column->setObjectName(QStringLiteral("pnlIRControl"));
-    auto *columnLayout = new QVBoxLayout(column);
-    columnLayout->setContentsMargins(0, 0, 0, 0);
-    columnLayout->addWidget(gbIRControl);
-    columnLayout->addStretch(1);
-    if (page->layout())
-        page->layout()->addWidget(column);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(group);
+    layout->addStretch(1);
 }
 
 void IrControl::cbIREnableClick()
 {
-    m_form.ShowStatus(3, QString());
+    m_context.ShowStatus(StatusPanel::Hint, QString());
     const bool on = cbIREnable->isChecked();
     TCommandResult result;
     // The box keeps the operator's choice even when the command fails; the failure is
     // reported by the command gate.
-    m_form.RunCommand((on ? QStringLiteral("Enable") : QStringLiteral("Disable")) +
-                          QStringLiteral(" IR control ..."),
-                      CmdIr, SubIrControl, on ? IrOn : IrOff, 0, 0, 0, result);
+    m_context.gate().RunCommand((on ? QStringLiteral("Enable") : QStringLiteral("Disable")) +
+                                    QStringLiteral(" IR control ..."),
+                                Command::Ir, IrSub::Control, on ? SwitchOn : SwitchOff, 0,
+                                result);
 }

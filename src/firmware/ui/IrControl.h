@@ -1,26 +1,22 @@
 #pragma once
 
-#include <QObject>
+#include <QWidget>
 
 class QCheckBox;
-class QGroupBox;
-class QWidget;
-class TForm1;
+class ShellContext;
 
 /// The switch for the switcher's infrared remote control on the Advanced page. Its state is
 /// neither read from the switcher nor stored: it only sends the operator's choice.
-class IrControl : public QObject
+class IrControl : public QWidget
 {
     Q_OBJECT
 public:
-    IrControl(TForm1 &form, QWidget *page, QObject *parent = nullptr);
+    explicit IrControl(ShellContext &context, QWidget *parent = nullptr);
 
     /// The operator toggled cbIREnable.
     void cbIREnableClick();
 
-    QGroupBox *gbIRControl = nullptr;
-    QCheckBox *cbIREnable = nullptr;
-
 private:
-    TForm1 &m_form;
+    ShellContext &m_context;
+    QCheckBox *cbIREnable = nullptr;
 };

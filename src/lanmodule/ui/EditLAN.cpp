@@ -1,5 +1,6 @@
 #include "lanmodule/ui/EditLAN.h"
 
+#include "lanmodule/IPAddressText.h"
 #include "lanmodule/MACAddressText.h"
 #include "lanmodule/ui/MACField.h"
 #include "lanmodule/ui/OctetField.h"
@@ -214,6 +215,32 @@ void TfrmEditLAN::showBit0Error()
     edtMACFields[0]->setFocus();
     m_dialogs.error(this, QStringLiteral("The bit0 of MAC first byte [") + edtMACFields[0]->text() +
                               QStringLiteral("] CAN NOT be 1, please change."));
+}
+
+std::optional<LanDeviceForm> TfrmEditLAN::edit(const LanDeviceForm &current)
+{
+    leDeviceTag->setText(current.tag);
+    (current.dhcp ? rbDHCP : rbStaticIP)->setChecked(true);
+    const auto octets = IPAddressText::SplitIPAddress(current.ip);
+    for (std::size_t i = 0; i < edtIPFields.size(); ++i)
+        edtIPFields[i]->setText(octets ? (*octets)[i] : QString());
+    const auto mac = MACAddressText::SplitMACAddress(current.mac);
+    for (std::size_t i = 0; i < edtMACFields.size(); ++i)
+        edtMACFields[i]->setText(mac ? (*mac)[i] : QString());
+    SetMACEditable(false);
+    CheckMACInUse = false;
+    SetAddressControlsEnabled(current.addressEditable);
+    if (m_dialogs.showModal(this) != QDialog::Accepted)
+        return std::nullopt;
+
+    LanDeviceForm chosen = current;
+    chosen.tag = leDeviceTag->text();
+    chosen.dhcp = rbDHCP->isChecked();
+    chosen.ip = GetIPText();
+    for (std::size_t i = 0; i < edtIPFields.size(); ++i)
+        chosen.octets[i] = edtIPFields[i]->text().toInt();
+    chosen.mac = GetMACText();
+    return chosen;
 }
 
 void TfrmEditLAN::btnOKClick()

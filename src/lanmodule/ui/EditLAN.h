@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class Dialogs;
 class MACField;
@@ -14,6 +15,19 @@ class QPushButton;
 class QRadioButton;
 class QRandomGenerator;
 
+/// What the network configuration dialog shows and returns.
+struct LanDeviceForm
+{
+    QString tag;
+    bool dhcp = true;
+    /// Dotted address; the four numbers as the fields hold them after OK.
+    QString ip;
+    std::array<int, 4> octets{};
+    QString mac;
+    /// The address controls can be changed (the device is on the PC's subnet).
+    bool addressEditable = true;
+};
+
 /// The network configuration dialog: device tag, automatic or fixed address, and the MAC
 /// (read-only unless MAC editing is switched on, which brings validation and a generator).
 class TfrmEditLAN : public QDialog
@@ -22,6 +36,10 @@ class TfrmEditLAN : public QDialog
 public:
     /// `random` is the program's generator, seeded once at start.
     TfrmEditLAN(Dialogs &dialogs, QRandomGenerator &random, QWidget *parent = nullptr);
+
+    /// Shows `current` with the MAC read-only; what the operator confirmed, or nothing when
+    /// cancelled.
+    std::optional<LanDeviceForm> edit(const LanDeviceForm &current);
 
     void SetMACEditable(bool editable);
     /// The mode buttons, the IP fields and their labels together.

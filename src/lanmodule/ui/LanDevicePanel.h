@@ -1,21 +1,38 @@
 #pragma once
 
+#include "link/Commands.h"
+#include "shell/settings/SettingsPart.h"
+
+#include <QGroupBox>
 #include <QObject>
+#include <QPointer>
+#include <QString>
 
-class ConnectionPanel;
+class Dialogs;
 class QComboBox;
-class TForm1;
-class TKXCOMControl;
+class QLabel;
+class QPushButton;
+class QWidget;
+class ShellContext;
+class TfrmEditLAN;
+class TfrmEnterYes;
+class TfrmSearch;
 
-/// The main window's network device list and network-module actions: searching (with the
-/// wizard), selecting, deleting and configuring devices, and the module's query and reset
-/// over the serial line. It drives the controls of the connection panel and plugs its
-/// selection step and the search progress into the main window's hooks.
-class LanDevicePanel : public QObject
+/// The network devices: the "TCP control mode" group of the General page (the list of known
+/// devices, search, delete and configure) and the Advanced page's module maintenance (query
+/// and reset of the network module over the serial line).
+class LanDevicePanel : public QObject, public SettingsPart
 {
     Q_OBJECT
 public:
-    explicit LanDevicePanel(TForm1 &form);
+    LanDevicePanel(ShellContext &context, Dialogs &dialogs, TfrmSearch &search,
+                   TfrmEditLAN &editLAN, TfrmEnterYes &enterYes, QObject *parent = nullptr);
+    ~LanDevicePanel() override;
+
+    /// The group for the General page (hidden, as delivered).
+    QGroupBox *deviceGroup() const { return gbLANMode; }
+    /// The column for the Advanced page.
+    QWidget *maintenanceColumn() const { return m_maintenance; }
 
     void btnSearchDeviceClick();
     void cbLANDeviceChange();
@@ -24,11 +41,37 @@ public:
     void btnQueryTCPModInfoClick();
     void btnResetClick();
 
-private:
-    ConnectionPanel &panel() const;
-    QComboBox &devices() const;
-    /// Guards 1-3 of an exchange: not closing, connected (connecting once), idle.
-    bool mayStartExchange();
+    /// The device list and the selected device.
+    void applySettings(const AppSettings &settings) override;
+    void collectSettings(AppSettings &settings) const override;
 
-    TForm1 &m_form;
+private:
+    void buildDeviceGroup();
+    void buildMaintenance();
+    void showModeControls(TControlMode mode, bool busy);
+    void showSearchProgress(qint64 wParam, qint64 lParam, const QString &text);
+    /// The query of the module's information, on an exchange already begun.
+    void queryModule();
+    void focusConfig();
+
+    ShellContext &m_context;
+    Dialogs &m_dialogs;
+    TfrmSearch &m_search;
+    TfrmEditLAN &m_editLAN;
+    TfrmEnterYes &m_enterYes;
+
+    QPointer<QGroupBox> gbLANMode;
+    QComboBox *cbLANDevice = nullptr;
+    QPushButton *btnDeleteDevice = nullptr;
+    QPushButton *btnSearchDevice = nullptr;
+    QPushButton *btnConfig = nullptr;
+
+    QPointer<QWidget> m_maintenance;
+    QGroupBox *gbTCPModInfo = nullptr;
+    QLabel *lblTCPVersion = nullptr;
+    QLabel *lblTCPDHCP = nullptr;
+    QLabel *lblTCPIPAddr = nullptr;
+    QPushButton *btnQueryTCPModInfo = nullptr;
+    QGroupBox *gbResetDefault = nullptr;
+    QPushButton *btnReset = nullptr;
 };

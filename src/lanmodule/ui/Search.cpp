@@ -195,6 +195,15 @@ void TfrmSearch::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+std::optional<QStringList> TfrmSearch::search(TKXCOMControl &link)
+{
+    FoundDevices.clear();
+    attach(link);
+    if (m_dialogs.showModal(this) != QDialog::Accepted)
+        return std::nullopt;
+    return FoundDevices;
+}
+
 void TfrmSearch::FormShow()
 {
     for (QWidget *panel : pnlSteps)

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class Dialogs;
 class OctetField;
@@ -27,7 +28,10 @@ public:
 
     explicit TfrmSearch(Dialogs &dialogs, QWidget *parent = nullptr);
 
-    /// The link the wizard searches with; set by the main window before each showing.
+    /// Runs the wizard with `link`: the device entries the operator took, or nothing when
+    /// cancelled.
+    std::optional<QStringList> search(TKXCOMControl &link);
+    /// The link the wizard searches with.
     void attach(TKXCOMControl &link) { m_link = &link; }
 
     /// Device entries found since the wizard was last shown, in the order found.

@@ -1,0 +1,128 @@
+#include "shell/ShellContext.h"
+
+#include "link/KXCOMControl.h"
+#include "shell/CommandGate.h"
+#include "shell/StatusBoard.h"
+#include "shell/StatusTexts.h"
+#include "shell/TextLog.h"
+#include "shell/connection/ConnectionController.h"
+#include "shell/porttags/PortTagsModel.h"
+#include "shell/routing/RoutingState.h"
+#include "shell/settings/SettingsFile.h"
+
+#include <QDateTime>
+
+ShellContext::ShellContext(TransportFactory &transports, WaitClock &clock, PortLister &ports,
+                           const SettingsLocation &location, QObject *parent)
+    : QObject(parent), m_clock(clock), m_ports(ports), m_location(location),
+      m_random(quint32(QDateTime::currentMSecsSinceEpoch()))
+{
+    m_link = std::make_unique<TKXCOMControl>(m_flags, transports, clock);
+    connect(m_link.get(), &TKXCOMControl::notify, this, &ShellContext::DefaultHandler,
+            Qt::DirectConnection);
+    m_status = new StatusBoard(m_flags, clock, this);
+    m_gate = new CommandGate(*this);
+    m_messages = new TextLog(this);
+    m_diagnostics = new TextLog(this);
+    m_portTags = new PortTagsModel(location, this);
+    m_routing = new RoutingState(this);
+    m_connection = new ConnectionController(*this);
+    m_settings = new SettingsFile(location, this);
+}
+
+ShellContext::~ShellContext()
+{
+    // The link may still report while it closes; nobody is left to listen.
+    if (m_link)
+        disconnect(m_link.get(), nullptr, this, nullptr);
+    m_link.reset();
+}
+
+bool ShellContext::linkBusy() const
+{
+    return m_link && (m_link->Searching() || m_link->Opening() || m_link->Configuring());
+}
+
+void ShellContext::releaseLink()
+{
+    if (m_flags.CommandIdle && !linkBusy())
+        m_link.reset();
+    else
+        m_releaseLink = true;
+}
+
+void ShellContext::releaseLinkWhenIdle()
+{
+    if (m_releaseLink && m_flags.CommandIdle && !linkBusy()) {
+        m_releaseLink = false;
+        m_link.reset();
+    }
+}
+
+void ShellContext::ShowStatus(StatusPanel panel, const QString &text, bool blink)
+{
+    m_status->show(panel, text, blink);
+}
+
+void ShellContext::selectDevice(const QString &mac, const QString &ip)
+{
+    m_currentDeviceMAC = mac;
+    if (m_link)
+        m_link->setDeviceIP(ip);
+    emit deviceSelected(mac);
+}
+
+void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text)
+{
+    const TControlMode mode = m_link ? m_link->ControlMode() : cmCOM;
+    const bool connected = m_link && m_link->Connected();
+    auto failure = [this](const QString &message) {
+        ShowStatus(StatusPanel::Operation, message, true);
+        ShowStatus(StatusPanel::Hint, QString());
+    };
+    switch (code) {
+    case NotifyTimeout:
+        failure(QStringLiteral("Time out!"));
+        break;
+    case NotifyDataInvalid:
+        failure(QStringLiteral("Data invalid!"));
+        break;
+    case NotifyAccessFailed:
+        failure(StatusTexts::AccessFailed(mode));
+        break;
+    case NotifyOpenCloseFailed:
+        failure(StatusTexts::OpenCloseFailed(mode, connected,
+                                             m_link ? m_link->ComPort() : QString(),
+                                             m_link ? m_link->DeviceIP() : QString()));
+        break;
+    case NotifyPartWriteFailed:
+        m_messages->add(StatusTexts::PartWriteFailed(wParam, lParam));
+        emit partWriteFailed();
+        break;
+    case NotifyProgress: {
+        const auto value = std::uint16_t(lParam & 0xFFFF);
+        if (value == m_lastProgress)
+            break;
+        emit progress(wParam, value);
+        m_lastProgress = value;
+        break;
+    }
+    case NotifySendFailed:
+        failure(QStringLiteral("Send data failed!"));
+        break;
+    case NotifyLogLine:
+        if (lParam == 1 && m_messages->last().contains(QLatin1String("System rebooting")))
+            m_messages->replaceLast(text);
+        else
+            m_messages->add(text);
+        break;
+    case NotifyStatusText:
+        if (lParam == 0)
+            emit searchProgress(wParam, lParam, text);
+        else if (lParam == 1)
+            ShowStatus(StatusPanel::Operation, text);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "link/Commands.h"
+#include "shell/SettingsLocation.h"
+#include "shell/porttags/PortTagStore.h"
+
+#include <QObject>
+#include <QString>
+
+/// The port tags of the switcher in use: one set for the serial connection, one per network
+/// device. Pages that name ports read them here; the Port Tag page edits them.
+class PortTagsModel : public QObject
+{
+    Q_OBJECT
+public:
+    /// Tags of the controls that stand for a port: inputs n, outputs 40 + n.
+    static constexpr int OutputTagBase = 40;
+
+    PortTagsModel(const SettingsLocation &location, QObject *parent = nullptr);
+
+    const PortTagSet &tags() const { return m_tags; }
+    void setTags(const PortTagSet &tags);
+    /// The tag of input n (1..8) or output n (41..48); ports beyond the four used have none.
+    QString tag(int portTag) const;
+    QString inputTag(int input) const { return tag(input); }
+    QString outputTag(int output) const { return tag(OutputTagBase + output); }
+
+    void ClearPortTags();
+    /// Reads the stored set of the mode (and device).
+    void LoadPortTags(TControlMode mode, const QString &mac);
+    /// Stores the set and removes tag sections without a tag; false when the file could not
+    /// be read or written (it then keeps what it held).
+    bool SavePortTags(TControlMode mode, const QString &mac);
+    /// Removes every tag section without a tag; false when the file could not be written.
+    bool PurgeEmptyTagSections();
+
+signals:
+    void changed();
+
+private:
+    SettingsLocation m_location;
+    PortTagSet m_tags;
+};

@@ -1,0 +1,37 @@
+#include "shell/routing/ui/LCD99.h"
+
+#include <QPalette>
+
+#include <algorithm>
+
+TLCD99::TLCD99(QWidget *parent) : QLCDNumber(parent)
+{
+    setSegmentStyle(QLCDNumber::Filled);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, Qt::red);
+    colours.setColor(QPalette::Light, Qt::red);
+    colours.setColor(QPalette::Dark, QColor(96, 0, 0));
+    setPalette(colours);
+    refresh();
+}
+
+void TLCD99::setDigitCount(int places)
+{
+    m_places = std::max(1, places);
+    refresh();
+}
+
+void TLCD99::setText(const QString &text)
+{
+    m_text = text;
+    refresh();
+}
+
+void TLCD99::refresh()
+{
+    QLCDNumber::setDigitCount(std::max(m_places, int(m_text.size())));
+    display(m_text);
+}
