@@ -43,7 +43,7 @@ void StatusBoard::show(StatusPanel panel, const QString &text, bool blink)
         return;
     }
     m_normal = true;
-    if (!blink) {
+    if (!blink || !m_blinking) {
         set(panel, text, true);
         return;
     }

@@ -22,6 +22,8 @@ public:
 
     /// Writes a panel; only the operation panel blinks.
     void show(StatusPanel panel, const QString &text, bool blink = false);
+    /// A program without a window does not hold its thread for a blink nobody sees.
+    void setBlinking(bool on) { m_blinking = on; }
     QString text(StatusPanel panel) const;
     /// False while the operation panel is inverted.
     bool normal() const { return m_normal; }
@@ -38,4 +40,5 @@ private:
     WaitClock &m_clock;
     std::array<QString, StatusPanelCount> m_texts;
     bool m_normal = true;
+    bool m_blinking = true;
 };
