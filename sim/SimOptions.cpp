@@ -53,7 +53,7 @@ QString SimOptions::Usage()
 {
     return QStringLiteral(
         "Usage: matrix-sim (--pty | --tcp ADDR | --network ADDR) [options]\n"
-        "Simulates a 4x4 HDMI matrix switcher until it is killed. Its network module\n"
+        "Simulates a 4x4 (or 8x8) HDMI matrix switcher until it is killed. Its network module\n"
         "answers the 32-byte LDCD records on the serial and TCP line.\n"
         "\n"
         "  --pty                  serve a pseudo-terminal; its path is printed on stdout\n"
@@ -74,6 +74,14 @@ QString SimOptions::Usage()
         "  --extra N              three extra bytes after the first N answers\n"
         "  --restart-ms MS        stay silent MS milliseconds after a restart command\n"
         "  --edid-locked          EDID selector not in software position (changes refused)\n"
+        "  --size N               a switcher of N inputs and N outputs, N = 4 (default) or 8\n"
+        "  --front-panel-script FILE\n"
+        "                         change the routing as the front panel or the IR remote\n"
+        "                         would (the controller sees it when it next asks). One\n"
+        "                         step per line: \"MS route OUTPUT INPUT\" routes INPUT to\n"
+        "                         OUTPUT MS milliseconds after the step before (the first:\n"
+        "                         after the start); lines starting with \"#\" are comments.\n"
+        "                         Example: \"500 route 2 3\"\n"
         "  -h, --help             show this text\n");
 }
 
@@ -123,6 +131,18 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
             ok = TakeNumber(args, i, MaxMs, &options.restartMs, error);
         } else if (arg == QLatin1String("--edid-locked")) {
             options.edidLocked = true;
+        } else if (arg == QLatin1String("--size")) {
+            ok = TakeNumber(args, i, SimMaxPorts, &options.size, error);
+            if (ok && options.size != 4 && options.size != SimMaxPorts) {
+                *error = QStringLiteral("--size: 4 or 8, not ") + args[i];
+                ok = false;
+            }
+        } else if (arg == QLatin1String("--front-panel-script")) {
+            ok = i + 1 < args.size();
+            if (ok)
+                options.frontPanelScript = args[++i];
+            else
+                *error = arg + QStringLiteral(" needs a file");
         } else {
             *error = QStringLiteral("unknown option: ") + arg;
             return std::nullopt;
@@ -161,6 +181,15 @@ void SimOptions::applyTo(SimFaults &faults) const
     faults.arm(SimFault::Refuse, refuse);
     faults.arm(SimFault::Split, split);
     faults.arm(SimFault::ExtraBytes, extraBytes);
+}
+
+void SimOptions::applyTo(SwitcherState &state) const
+{
+    state.inputs = std::uint8_t(size);
+    state.outputs = std::uint8_t(size);
+    state.restartSilenceMs = restartMs;
+    if (edidLocked)
+        state.edidControlMode = EdidControlLocked;
 }
 
 SimNetworkModule::Module SimOptions::networkModule() const

@@ -2,6 +2,7 @@
 
 #include "SimFaults.h"
 #include "SimNetworkModule.h"
+#include "SwitcherState.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -29,6 +30,10 @@ struct SimOptions
     int extraBytes = 0;
     int restartMs = 0;
     bool edidLocked = false;
+    /// Inputs and outputs of the switcher: 4 or 8.
+    int size = 4;
+    /// The front-panel script to play, empty for none.
+    QString frontPanelScript;
 
     /// Parses the arguments (without the program name); an error text on failure.
     static std::optional<SimOptions> Parse(const QStringList &arguments, QString *error);
@@ -36,6 +41,8 @@ struct SimOptions
 
     /// Arms the faults the options name.
     void applyTo(SimFaults &faults) const;
+    /// Sets the size, the restart silence and the EDID selector the options name.
+    void applyTo(SwitcherState &state) const;
     /// The network module that `--network` announces: its address is the one it answers on,
     /// its first number the TCP control port.
     SimNetworkModule::Module networkModule() const;

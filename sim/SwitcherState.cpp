@@ -33,6 +33,14 @@ SimEdidBlock *SwitcherState::userMemoryFor(std::uint16_t code)
     return nullptr;
 }
 
+bool SwitcherState::frontPanelRoute(int output, int input)
+{
+    if (!isOutput(output) || !isInput(input))
+        return false;
+    routing[std::size_t(output - 1)] = std::uint8_t(input);
+    return true;
+}
+
 QByteArray SwitcherState::receivedBytes() const
 {
     QByteArray all;

@@ -62,6 +62,10 @@ struct SwitcherState
 
     bool isInput(int port) const { return port >= 1 && port <= inputs && port <= SimMaxPorts; }
     bool isOutput(int port) const { return port >= 1 && port <= outputs && port <= SimMaxPorts; }
+    /// Routes `input` to `output` as the front panel or the IR remote does: nothing goes out
+    /// on the line, the controller sees the change only when it next asks. False, and no
+    /// change, for a port the switcher does not have.
+    bool frontPanelRoute(int output, int input);
     /// The block a mode code names (built-in 0xF001..0xF00F, user memory 0xF100/0xF200), or
     /// nullptr for any other code.
     const SimEdidBlock *edidForMode(std::uint16_t code) const;

@@ -1,4 +1,5 @@
 #include "SimFirmware.h"
+#include "SimFrontPanel.h"
 #include "SimLdcd.h"
 #include "SimNetworkModule.h"
 #include "SimOptions.h"
@@ -34,9 +35,17 @@ int main(int argc, char *argv[])
     SimFirmware firmware(device);
     SimLdcd ldcd(device);
     options->applyTo(device.faults());
-    device.state().restartSilenceMs = options->restartMs;
-    if (options->edidLocked)
-        device.state().edidControlMode = EdidControlLocked;
+    options->applyTo(device.state());
+
+    std::unique_ptr<SimFrontPanel> frontPanel;
+    if (!options->frontPanelScript.isEmpty()) {
+        auto steps = SimFrontPanelScript::Load(options->frontPanelScript, options->size, &error);
+        if (!steps) {
+            std::fprintf(stderr, "matrix-sim: %s\n", qPrintable(error));
+            return 2;
+        }
+        frontPanel = std::make_unique<SimFrontPanel>(device.state(), std::move(*steps));
+    }
 
     std::unique_ptr<SimPty> pty;
     if (options->pty) {
@@ -78,5 +87,7 @@ int main(int argc, char *argv[])
                      qPrintable(options->networkAddress->toString()));
     }
 
+    if (frontPanel)
+        frontPanel->start();
     return QCoreApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "edid/EdidBlock.h"
 #include "link/Frames.h"
 #include "SimEdid.h"
+#include "SimExchange.h"
 #include "SimNetworkModule.h"
 #include "SimOptions.h"
 #include "SimPty.h"
@@ -21,12 +22,6 @@
 
 namespace {
 
-QByteArray Frame(std::uint8_t command, std::uint8_t sub, std::uint16_t p1 = 0, std::uint16_t p2 = 0)
-{
-    const TCommandFrame frame = MakeFrame(command, sub, p1, p2);
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
-}
-
 QByteArray Block(const SimEdidBlock &block)
 {
     return QByteArray(reinterpret_cast<const char *>(block.data()), qsizetype(block.size()));
@@ -38,17 +33,6 @@ QByteArray Packet(std::uint8_t sub, std::uint16_t status, const QByteArray &data
         MakeFrame(0x03, sub), status, 0, 0,
         {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())});
     return QByteArray(reinterpret_cast<const char *>(packet.data()), qsizetype(packet.size()));
-}
-
-// Everything the device transmits synchronously in answer to `request`.
-QByteArray Exchange(SwitcherDevice &device, const QByteArray &request)
-{
-    QSignalSpy spy(&device, &SwitcherDevice::transmit);
-    device.receive(request);
-    QByteArray out;
-    for (const QList<QVariant> &call : spy)
-        out += call.at(0).toByteArray();
-    return out;
 }
 
 QByteArray Hex(const char *hex)
