@@ -1,14 +1,18 @@
 #include "ShellRig.h"
+#include "WidgetFinder.h"
 #include "WidgetTexts.h"
 
+#include "lanmodule/ui/LanDevicePanel.h"
 #include "link/KXCOMControl.h"
 #include "shell/IniDocument.h"
-#include "shell/ui/ConnectionPanel.h"
+#include "shell/ShellContext.h"
+#include "shell/porttags/PortTagsModel.h"
+#include "shell/porttags/ui/PortTagsPage.h"
+#include "shell/presets/ui/PreSettingEdit.h"
+#include "shell/presets/ui/PresetsView.h"
+#include "shell/routing/ui/RoutingView.h"
+#include "shell/settings/SettingsStore.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/PortTagsPage.h"
-#include "shell/ui/PreSettingEdit.h"
-#include "shell/ui/PresetsView.h"
-#include "shell/ui/RoutingView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,14 +33,31 @@ IniDocument iniOf(const QByteArray &bytes)
     return ini;
 }
 
-QStringList shownRouting(const PresetsView &presets, int row)
+QTableWidget *presetList(const ShellRig &rig)
 {
+    return Child<QTableWidget>(&rig.windows->presets(), "lvPreSetting");
+}
+
+QStringList shownRouting(const ShellRig &rig, int row)
+{
+    QTableWidget *list = presetList(rig);
     QStringList cells;
-    for (int column = 1; column < presets.lvPreSetting->columnCount(); ++column) {
-        const QTableWidgetItem *item = presets.lvPreSetting->item(row, column);
+    for (int column = 1; column < list->columnCount(); ++column) {
+        const QTableWidgetItem *item = list->item(row, column);
         cells.append(item ? item->text() : QString());
     }
     return cells;
+}
+
+/// A control of the main window, by name.
+template <typename T> T *control(const ShellRig &rig, const char *name)
+{
+    return Child<T>(&rig.form(), name);
+}
+
+QLineEdit *tagEdit(const ShellRig &rig, int port)
+{
+    return rig.windows->portTags().FindTagEdit(port);
 }
 
 } // namespace
@@ -61,12 +82,13 @@ private slots:
     void clearingInputTagsRemovesOnlyTheInputSection();
     void unwritableFileShowsErrorAndLosesNothing();
     void settingsPathThatIsAFolderIsNotReplaced();
+    void storeRoundTripsWithoutWindows();
 };
 
 void TestSettingsFile::firstStartWritesDefaults()
 {
     ShellRig rig;
-    TForm1 &form = rig.show();
+    rig.show();
     const IniDocument ini = iniOf(rig.readSettings());
 
     QCOMPARE(ini.sectionNames().mid(0, 3), (QStringList{"WARNING", "Control mode", "COM port"}));
@@ -88,8 +110,8 @@ void TestSettingsFile::firstStartWritesDefaults()
     QCOMPARE(ini.readString("Display tag", "Value"), QStringLiteral("0"));
     QCOMPARE(ini.sectionNames().last(), QStringLiteral("Display tag"));
 
-    QCOMPARE(form.presets()->lvPreSetting->rowCount(), 8);
-    QCOMPARE(form.presets()->rows().first(), (PresetRow{"Setting1", {"1", "2", "3", "4"}}));
+    QCOMPARE(presetList(rig)->rowCount(), 8);
+    QCOMPARE(rig.windows->presets().rows().first(), (PresetRow{"Setting1", {"1", "2", "3", "4"}}));
     QCOMPARE(rig.dialogs.count(), 0);
 }
 
@@ -109,9 +131,9 @@ void TestSettingsFile::savingTwiceGivesTheSameFile()
     QCOMPARE(rig.readSettings(), first);
 
     // The rewritten lists carry exactly the current items.
-    form.windows().frmPreSettingEdit->setInputVocabulary({"Camera"});
-    form.windows().frmPreSettingEdit->setOutputVocabulary({});
-    form.connection()->cbLANDevice->clear();
+    rig.windows->preSettingEdit().setInputVocabulary({"Camera"});
+    rig.windows->preSettingEdit().setOutputVocabulary({});
+    control<QComboBox>(rig, "cbLANDevice")->clear();
     QVERIFY(form.SaveSettings());
     const IniDocument ini = iniOf(rig.readSettings());
     QCOMPARE(ini.values("In device name"), QStringList{"Camera"});
@@ -124,9 +146,9 @@ void TestSettingsFile::handSetTcpModeStartsInTcpAndSavesSerial()
 {
     ShellRig rig;
     rig.writeSettings("[Control mode]\nMode=1\n");
-    TForm1 &form = rig.show();
-    QCOMPARE(form.link()->ControlMode(), cmLAN);
-    QVERIFY(form.connection()->rbLANMode->isChecked());
+    rig.show();
+    QCOMPARE(rig.context().link()->ControlMode(), cmLAN);
+    QVERIFY(control<QRadioButton>(rig, "rbLANMode")->isChecked());
     QCOMPARE(iniOf(rig.readSettings()).readString("Control mode", "Mode"), QStringLiteral("0"));
 }
 
@@ -136,16 +158,15 @@ void TestSettingsFile::presetValuesAreCompletedAndKept()
     rig.writeSettings("[Pre-Setting name]\nSetting1=Meeting\nSetting2=\n"
                       "[Pre-Setting value]\nvalue1=2\nvalue2=1,2,3,4,5\nvalue3=a,b\n"
                       "value4=3 4\n");
-    TForm1 &form = rig.show();
-    PresetsView &presets = *form.presets();
-    QCOMPARE(shownRouting(presets, 0), (QStringList{"2", "1", "2", "3"}));
-    QCOMPARE(shownRouting(presets, 1), (QStringList{"1", "2", "3", "4"}));
-    QCOMPARE(presets.rows()[1].routing.size(), 5);
-    QCOMPARE(shownRouting(presets, 2), (QStringList{"a", "b", "1", "2"}));
-    QCOMPARE(presets.lvPreSetting->item(0, 0)->text(), QStringLiteral("Meeting"));
+    rig.show();
+    QCOMPARE(shownRouting(rig, 0), (QStringList{"2", "1", "2", "3"}));
+    QCOMPARE(shownRouting(rig, 1), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(rig.windows->presets().rows()[1].routing.size(), 5);
+    QCOMPARE(shownRouting(rig, 2), (QStringList{"a", "b", "1", "2"}));
+    QCOMPARE(presetList(rig)->item(0, 0)->text(), QStringLiteral("Meeting"));
     // A key present with an empty value is an empty name, not the default.
-    QCOMPARE(presets.lvPreSetting->item(1, 0)->text(), QString());
-    QCOMPARE(presets.lvPreSetting->item(2, 0)->text(), QStringLiteral("Setting3"));
+    QCOMPARE(presetList(rig)->item(1, 0)->text(), QString());
+    QCOMPARE(presetList(rig)->item(2, 0)->text(), QStringLiteral("Setting3"));
 
     const IniDocument ini = iniOf(rig.readSettings());
     QCOMPARE(ini.readString("Pre-Setting value", "value1"), QStringLiteral("2,1,2,3"));
@@ -165,8 +186,8 @@ void TestSettingsFile::deviceListIsReadWhateverItsNumbering()
                       "\n"
                       "[TCP control device list]\nDevice No.7=" +
                       b + "\nDevice No.2=" + a + "\nanything=" + c + "\n");
-    TForm1 &form = rig.show();
-    QComboBox *devices = form.connection()->cbLANDevice;
+    rig.show();
+    auto *devices = control<QComboBox>(rig, "cbLANDevice");
     // The list keeps its items sorted; the saved name is matched without letter case.
     QCOMPARE(ComboItems(devices), (QStringList{a, b, c}));
     QCOMPARE(devices->currentText(), QString::fromLatin1(a));
@@ -182,22 +203,23 @@ void TestSettingsFile::deviceListIsReadWhateverItsNumbering()
     other.writeSettings("[TCP control device]\nName=gone\n"
                         "[TCP control device list]\nDevice No.1=" +
                         b + "\nDevice No.2=" + a + "\n");
-    QCOMPARE(other.show().connection()->cbLANDevice->currentText(), QString::fromLatin1(a));
+    other.show();
+    QCOMPARE(control<QComboBox>(other, "cbLANDevice")->currentText(), QString::fromLatin1(a));
 }
 
 void TestSettingsFile::deviceEntriesCannotAddSectionsOrKeys()
 {
     ShellRig rig;
     TForm1 &form = rig.show();
-    form.connection()->cbLANDevice->addItem(
-        QStringLiteral("[A]-[TCP]\r\n[Control mode]\nMode=1\r-[x]"));
+    control<QComboBox>(rig, "cbLANDevice")
+        ->addItem(QStringLiteral("[A]-[TCP]\r\n[Control mode]\nMode=1\r-[x]"));
     QVERIFY(form.SaveSettings());
 
     ShellRig next;
     next.writeSettings(rig.readSettings());
-    TForm1 &reloaded = next.show();
-    QCOMPARE(reloaded.link()->ControlMode(), cmCOM);
-    QCOMPARE(reloaded.connection()->cbLANDevice->count(), 1);
+    next.show();
+    QCOMPARE(next.context().link()->ControlMode(), cmCOM);
+    QCOMPARE(control<QComboBox>(next, "cbLANDevice")->count(), 1);
     const IniDocument ini = iniOf(next.readSettings());
     QCOMPARE(ini.keys("TCP control device list"), QStringList{"Device No.1"});
     QCOMPARE(ini.keys("Control mode"), QStringList{"Mode"});
@@ -207,18 +229,20 @@ void TestSettingsFile::emptyPortListKeepsTheSavedPort()
 {
     ShellRig rig(QStringList{});
     rig.writeSettings("[COM port]\nName=COM7\n");
-    TForm1 &form = rig.show();
-    QCOMPARE(form.link()->ComPort(), QStringLiteral("COM7"));
-    QCOMPARE(form.connection()->cbCOMList->currentIndex(), -1);
+    rig.show();
+    QCOMPARE(rig.context().link()->ComPort(), QStringLiteral("COM7"));
+    QCOMPARE(control<QComboBox>(rig, "cbCOMList")->currentIndex(), -1);
     QCOMPARE(iniOf(rig.readSettings()).readString("COM port", "Name"), QStringLiteral("COM7"));
 
     // A listed port is matched without letter case; an unlisted one gives the first port.
     ShellRig listed(QStringList{"ttyS0", "ttyUSB0"});
     listed.writeSettings("[COM port]\nName=TTYUSB0\n");
-    QCOMPARE(listed.show().connection()->cbCOMList->currentText(), QStringLiteral("ttyUSB0"));
+    listed.show();
+    QCOMPARE(control<QComboBox>(listed, "cbCOMList")->currentText(), QStringLiteral("ttyUSB0"));
     ShellRig missing(QStringList{"ttyS0", "ttyUSB0"});
     missing.writeSettings("[COM port]\nName=ttyACM3\n");
-    QCOMPARE(missing.show().connection()->cbCOMList->currentText(), QStringLiteral("ttyS0"));
+    missing.show();
+    QCOMPARE(control<QComboBox>(missing, "cbCOMList")->currentText(), QStringLiteral("ttyS0"));
 }
 
 void TestSettingsFile::unknownSectionsAndKeysSurvive()
@@ -267,10 +291,11 @@ void TestSettingsFile::damagedFilesLoadWithDefaults()
     ShellRig rig;
     rig.writeSettings(content);
     TForm1 &form = rig.show();
+    const PresetsView &presets = rig.windows->presets();
 
-    QCOMPARE(form.link()->ControlMode(), cmCOM);
-    QCOMPARE(form.presets()->rows().size(), 8);
-    for (const PresetRow &preset : form.presets()->rows())
+    QCOMPARE(rig.context().link()->ControlMode(), cmCOM);
+    QCOMPARE(presets.rows().size(), 8);
+    for (const PresetRow &preset : presets.rows())
         QVERIFY(preset.routing.size() >= 4);
     auto *displayTag = form.findChild<QCheckBox *>(QStringLiteral("cbDisplayTag"));
     QVERIFY(!displayTag || !displayTag->isChecked());
@@ -279,8 +304,8 @@ void TestSettingsFile::damagedFilesLoadWithDefaults()
     const IniDocument ini = iniOf(rig.readSettings());
     QCOMPARE(ini.readString("Control mode", "Mode"), QStringLiteral("0"));
     if (QTest::currentDataTag() == QByteArray("duplicate sections")) {
-        QCOMPARE(form.presets()->rows()[0].name, QStringLiteral("First"));
-        QCOMPARE(form.presets()->rows()[1].name, QStringLiteral("Two"));
+        QCOMPARE(presets.rows()[0].name, QStringLiteral("First"));
+        QCOMPARE(presets.rows()[1].name, QStringLiteral("Two"));
     }
 }
 
@@ -330,31 +355,30 @@ void TestSettingsFile::tagSetsFollowModeAndDevice()
     rig.writeSettings("[Tag of Input - COM]\nIn1=Player\n[Tag of Output - COM]\nOut4=TV\n"
                       "[Tag of Input - TCP:00-1A-2B-3C-4D-5E]\nIn2=Camera\n");
     TForm1 &form = rig.show();
-    PortTagsPage &tags = *form.portTags();
-    QCOMPARE(form.FindTagEdit(1)->text(), QStringLiteral("Player"));
-    QCOMPARE(form.FindTagEdit(44)->text(), QStringLiteral("TV"));
-    QVERIFY(form.FindTagEdit(1)->isReadOnly());
-    QVERIFY(!form.FindTagEdit(5)->isVisibleTo(form.tsPortTag));
-    QVERIFY(form.FindTagEdit(4)->isVisibleTo(form.tsPortTag));
-    // The other pages name the ports by these fields.
-    QCOMPARE(form.routing()->NoteText(4, 1),
+    QCOMPARE(tagEdit(rig, 1)->text(), QStringLiteral("Player"));
+    QCOMPARE(tagEdit(rig, 44)->text(), QStringLiteral("TV"));
+    QVERIFY(tagEdit(rig, 1)->isReadOnly());
+    QVERIFY(!tagEdit(rig, 5)->isVisibleTo(form.tsPortTag));
+    QVERIFY(tagEdit(rig, 4)->isVisibleTo(form.tsPortTag));
+    // The other pages name the ports by the same tags.
+    QCOMPARE(rig.windows->routing().NoteText(4, 1),
              QStringLiteral("Output4 - [TV] from Input1 - [Player]"));
     if (auto *inputs = form.findChild<QComboBox *>(QStringLiteral("cbSetEDIDModeInput")))
         QCOMPARE(inputs->itemText(1), QStringLiteral("In1 - [Player]"));
 
-    form.connection()->rbLANMode->setChecked(true);
+    control<QRadioButton>(rig, "rbLANMode")->setChecked(true);
     form.rbLANModeClick();
-    QCOMPARE(tags.tags(), PortTagSet{}); // no device selected
-    form.CurrentDeviceMAC = mac;
+    QCOMPARE(rig.context().portTags().tags(), PortTagSet{}); // no device selected
+    rig.context().selectDevice(mac, rig.context().link()->DeviceIP());
     form.ClearPortTags();
     form.LoadPortTags(cmLAN, mac);
-    QCOMPARE(form.FindTagEdit(2)->text(), QStringLiteral("Camera"));
-    QCOMPARE(form.FindTagEdit(1)->text(), QString());
+    QCOMPARE(tagEdit(rig, 2)->text(), QStringLiteral("Camera"));
+    QCOMPARE(tagEdit(rig, 1)->text(), QString());
 
-    form.connection()->rbCOMMode->setChecked(true);
+    control<QRadioButton>(rig, "rbCOMMode")->setChecked(true);
     form.rbCOMModeClick();
-    QCOMPARE(form.FindTagEdit(1)->text(), QStringLiteral("Player"));
-    QCOMPARE(form.FindTagEdit(2)->text(), QString());
+    QCOMPARE(tagEdit(rig, 1)->text(), QStringLiteral("Player"));
+    QCOMPARE(tagEdit(rig, 2)->text(), QString());
 }
 
 void TestSettingsFile::networkDevicesKeepSeparateTagSets()
@@ -371,16 +395,17 @@ void TestSettingsFile::networkDevicesKeepSeparateTagSets()
                        "[Tag of Input - COM]\nIn1=Serial player\n")
                           .toUtf8());
     TForm1 &form = rig.show();
-    QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-00-00-00-00-0B"));
-    QCOMPARE(form.link()->DeviceIP(), QStringLiteral("10.0.0.3"));
-    QCOMPARE(form.FindTagEdit(43)->text(), QStringLiteral("Screen B"));
-    QCOMPARE(form.FindTagEdit(1)->text(), QString());
+    LanDevicePanel &lanDevices = rig.windows->lanDevices();
+    QCOMPARE(rig.context().CurrentDeviceMAC(), QStringLiteral("00-00-00-00-00-0B"));
+    QCOMPARE(rig.context().link()->DeviceIP(), QStringLiteral("10.0.0.3"));
+    QCOMPARE(tagEdit(rig, 43)->text(), QStringLiteral("Screen B"));
+    QCOMPARE(tagEdit(rig, 1)->text(), QString());
 
-    QComboBox *devices = form.connection()->cbLANDevice;
+    auto *devices = control<QComboBox>(rig, "cbLANDevice");
     devices->setCurrentIndex(devices->findText(a));
-    form.hooks().cbLANDeviceChange();
-    QCOMPARE(form.FindTagEdit(1)->text(), QStringLiteral("Player A"));
-    QCOMPARE(form.FindTagEdit(43)->text(), QString());
+    lanDevices.cbLANDeviceChange();
+    QCOMPARE(tagEdit(rig, 1)->text(), QStringLiteral("Player A"));
+    QCOMPARE(tagEdit(rig, 43)->text(), QString());
 
     // Tags edited in TCP control mode go to the selected device's sections.
     rig.dialogs.pushModal([](QDialog *dialog) {
@@ -389,11 +414,11 @@ void TestSettingsFile::networkDevicesKeepSeparateTagSets()
         editor->btnOK->click();
         return editor->result();
     });
-    form.portTags()->btnEditOutputPortTag->click();
+    control<QPushButton>(rig, "btnEditOutputPortTag")->click();
 
     devices->setCurrentIndex(devices->findText(c));
-    form.hooks().cbLANDeviceChange();
-    QCOMPARE(form.portTags()->tags(), PortTagSet{});
+    lanDevices.cbLANDeviceChange();
+    QCOMPARE(rig.context().portTags().tags(), PortTagSet{});
 
     QVERIFY(form.SaveSettings());
     const IniDocument ini = iniOf(rig.readSettings());
@@ -415,7 +440,7 @@ void TestSettingsFile::clearingInputTagsRemovesOnlyTheInputSection()
     rig.writeSettings("[Tag of Input - COM]\nIn1=Player\nIn2=PC\n"
                       "[Tag of Output - COM]\nOut1=TV\n"
                       "[Tag of Input - TCP:AA-AA-AA-AA-AA-AA]\nIn1=Elsewhere\n");
-    TForm1 &form = rig.show();
+    rig.show();
     rig.dialogs.pushModal([](QDialog *dialog) {
         auto *editor = static_cast<TfrmPreSettingEdit *>(dialog);
         for (QComboBox *box : editor->cbDevNameOfInput)
@@ -424,10 +449,10 @@ void TestSettingsFile::clearingInputTagsRemovesOnlyTheInputSection()
         editor->btnOK->click();
         return editor->result();
     });
-    form.portTags()->btnEditInputPortTag->click();
+    control<QPushButton>(rig, "btnEditInputPortTag")->click();
 
     // A tag of blanks counts as empty for the file, although the field shows it.
-    QCOMPARE(form.FindTagEdit(3)->text(), QStringLiteral("   "));
+    QCOMPARE(tagEdit(rig, 3)->text(), QStringLiteral("   "));
     const IniDocument ini = iniOf(rig.readSettings());
     QVERIFY(!ini.sectionExists("Tag of Input - COM"));
     QCOMPARE(ini.readString("Tag of Output - COM", "Out1"), QStringLiteral("TV"));
@@ -450,7 +475,7 @@ void TestSettingsFile::unwritableFileShowsErrorAndLosesNothing()
     form.show();
     QCOMPARE(rig.dialogs.texts(ScriptedDialogs::Kind::Error),
              QStringList{QStringLiteral("Unable to write to ") + path});
-    QCOMPARE(form.presets()->rows().size(), 8);
+    QCOMPARE(rig.windows->presets().rows().size(), 8);
 
     // Saving the tags after an edit fails the same way and keeps the edited tags.
     rig.dialogs.pushModal([](QDialog *dialog) {
@@ -459,8 +484,8 @@ void TestSettingsFile::unwritableFileShowsErrorAndLosesNothing()
         editor->btnOK->click();
         return editor->result();
     });
-    form.portTags()->btnEditOutputPortTag->click();
-    QCOMPARE(form.FindTagEdit(41)->text(), QStringLiteral("Monitor"));
+    control<QPushButton>(rig, "btnEditOutputPortTag")->click();
+    QCOMPARE(tagEdit(rig, 41)->text(), QStringLiteral("Monitor"));
     QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Error), 2);
 
     // The window still closes.
@@ -478,13 +503,58 @@ void TestSettingsFile::settingsPathThatIsAFolderIsNotReplaced()
     inside.write("precious");
     inside.close();
 
-    TForm1 &form = rig.show();
+    rig.show();
     QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Error),
              QStringLiteral("Unable to write to ") + rig.settingsPath());
-    QCOMPARE(form.link()->ControlMode(), cmCOM);
+    QCOMPARE(rig.context().link()->ControlMode(), cmCOM);
     QVERIFY(QFileInfo(rig.settingsPath()).isDir());
     QVERIFY(inside.open(QIODevice::ReadOnly));
     QCOMPARE(inside.readAll(), QByteArray("precious"));
+}
+
+void TestSettingsFile::storeRoundTripsWithoutWindows()
+{
+    // The programs without windows read and write the file through the store alone.
+    const QString mac = QStringLiteral("00-00-00-00-00-0A");
+    AppSettings settings;
+    settings.lanMode = true;
+    settings.comPort = QStringLiteral("ttyUSB1");
+    settings.device = QStringLiteral("[A]-[TCP]-[10.0.0.2]-[00-00-00-00-00-0A]-[255.0.0.0]");
+    settings.devices = {settings.device,
+                        QStringLiteral("[B]-[TCP]-[10.0.0.3]-[00-00-00-00-00-0B]-[255.0.0.0]")};
+    for (int n = 1; n <= AppSettings::PresetCount; ++n)
+        settings.presets.append(
+            {QStringLiteral("Scene ") + QString::number(n), {"4", "3", "2", "1"}});
+    settings.presets[1].routing.append(QStringLiteral("9"));
+    settings.inputNames = {"Camera", "Player"};
+    settings.outputNames = {"TV"};
+    settings.edid.lists = {"Mode", "In2", "Out1", "In3", "Out4", "In1"};
+    settings.edid.saveFile = QStringLiteral("/tmp/a b/save.bin");
+    settings.edid.openFile = QStringLiteral("/tmp/open.bin");
+    settings.displayTag = true;
+    settings.tagMode = cmLAN;
+    settings.tagMAC = mac;
+    settings.tags.inputs[0] = QStringLiteral("Player A");
+
+    IniDocument ini;
+    SettingsStore::write(ini, settings);
+    QCOMPARE(ini.sectionNames(),
+             (QStringList{"WARNING", "Control mode", "COM port", "TCP control device",
+                          "TCP control device list", "Tag of Input - TCP:" + mac,
+                          "Pre-Setting name", "Pre-Setting value", "In device name",
+                          "Out display name", "EDID setting", "Display tag"}));
+    QCOMPARE(ini.readString("Control mode", "Mode"), QStringLiteral("1"));
+    // The tags are read by the tag store, for the mode and device in use.
+    QCOMPARE(PortTagStore::load(ini, cmLAN, mac), settings.tags);
+    AppSettings read = SettingsStore::read(ini);
+    read.tagMode = settings.tagMode;
+    read.tagMAC = settings.tagMAC;
+    read.tags = settings.tags;
+    QVERIFY(read == settings);
+
+    // A blank entry in the device list is no device.
+    ini.writeString("TCP control device list", "Device No.3", "  ");
+    QCOMPARE(SettingsStore::read(ini).devices, settings.devices);
 }
 
 QTEST_MAIN(TestSettingsFile)

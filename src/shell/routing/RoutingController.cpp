@@ -20,13 +20,14 @@ bool RoutingController::route(int output, int input)
 
     TCommandResult result;
     m_context.gate().RunCommand(QStringLiteral("Setting..."), Command::Routing,
-                                RoutingSub::SetRoute, std::uint16_t(input),
-                                std::uint16_t(output), result);
+                                RoutingSub::SetRoute, std::uint16_t(input), std::uint16_t(output),
+                                result);
     if (result.Success)
         return true;
     // The switcher kept its routing: show what it was before.
     state.setInput(output, previous);
     RoutingAborted = true;
+    emit routeRefused(output);
     return false;
 }
 
@@ -62,10 +63,9 @@ bool RoutingController::RefreshRouting()
     TCommandResult result;
     for (int output = 1; output <= VisiblePorts; ++output) {
         result = TCommandResult{};
-        m_context.gate().RunCommand(QStringLiteral("Getting Output") + QString::number(output) +
-                                        QStringLiteral(" ..."),
-                                    Command::Routing, RoutingSub::GetRoute,
-                                    std::uint16_t(output), 0, result);
+        m_context.gate().RunCommand(
+            QStringLiteral("Getting Output") + QString::number(output) + QStringLiteral(" ..."),
+            Command::Routing, RoutingSub::GetRoute, std::uint16_t(output), 0, result);
         if (!result.Success)
             break;
         m_context.routing().setInput(output, result.r6());

@@ -31,6 +31,10 @@ public:
     /// Set when a route was refused; the preset and menu sequences stop on it.
     bool RoutingAborted = true;
 
+signals:
+    /// The switcher refused a route to `output`; its previous input is shown again.
+    void routeRefused(int output);
+
 private:
     ShellContext &m_context;
 };

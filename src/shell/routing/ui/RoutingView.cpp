@@ -115,21 +115,21 @@ RoutingView::RoutingView(RoutingController &controller, RoutingState &state, Por
     for (QGroupBox *group : m_groups)
         watchLeaveArea(group);
     connect(&m_state, &RoutingState::changed, this, &RoutingView::showInput);
+    connect(&m_controller, &RoutingController::routeRefused, this, &RoutingView::showRefusal);
 }
 
 QGroupBox *RoutingView::buildOutputGroup(int output)
 {
-    auto *group = named(new QGroupBox(outputName(output), this), groupName(output),
-                        outputName(output));
+    auto *group =
+        named(new QGroupBox(outputName(output), this), groupName(output), outputName(output));
     auto *layout = new QVBoxLayout(group);
 
     auto *top = new QHBoxLayout;
     auto makeStep = [&](bool next) {
-        auto *button = named(new QToolButton(group), stepButtonName(next ? "sbNext" : "sbPrevious",
-                                                                    output),
-                             (next ? QStringLiteral("Next input of ")
-                                   : QStringLiteral("Previous input of ")) +
-                                 outputName(output));
+        auto *button =
+            named(new QToolButton(group), stepButtonName(next ? "sbNext" : "sbPrevious", output),
+                  (next ? QStringLiteral("Next input of ") : QStringLiteral("Previous input of ")) +
+                      outputName(output));
         button->setIcon(ShellPictures::arrow(next));
         button->setProperty("Tag", next ? 2 * output : 2 * output - 1);
         button->setMouseTracking(true);
@@ -262,19 +262,25 @@ void RoutingView::showInput(int output, int input)
     TLCD99 *led = FindDisplay(output);
     if (!led)
         return;
+    // An input the view has no button for is only shown in the display.
     if (QAbstractButton *button = FindInputButton(output, input)) {
         button->setChecked(true);
         button->repaint();
-    } else {
-        // An input the view has no button for is only shown in the display.
-        for (QToolButton *other : m_inputButtons[std::size_t(output - 1)]) {
-            other->setAutoExclusive(false);
-            other->setChecked(false);
-            other->setAutoExclusive(true);
-        }
     }
     led->setText(QString::number(input));
     led->repaint();
+}
+
+void RoutingView::showRefusal(int output)
+{
+    if (output < 1 || output > PortCount || FindInputButton(output, m_state.input(output)))
+        return;
+    // The button clicked is released: none stands for the input shown again.
+    for (QToolButton *button : m_inputButtons[std::size_t(output - 1)]) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
 }
 
 void RoutingView::SetDisplayDigits()

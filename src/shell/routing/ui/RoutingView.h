@@ -84,6 +84,8 @@ private:
     void buildMenu();
     ButtonPlace placeOf(const QObject *button) const;
     void showInput(int output, int input);
+    /// After a refused route: no button is down when the input shown again has none.
+    void showRefusal(int output);
 
     RoutingController &m_controller;
     RoutingState &m_state;
