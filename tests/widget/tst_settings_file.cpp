@@ -532,9 +532,8 @@ void TestSettingsFile::storeRoundTripsWithoutWindows()
     settings.edid.saveFile = QStringLiteral("/tmp/a b/save.bin");
     settings.edid.openFile = QStringLiteral("/tmp/open.bin");
     settings.displayTag = true;
-    settings.tagMode = cmLAN;
-    settings.tagMAC = mac;
-    settings.tags.inputs[0] = QStringLiteral("Player A");
+    settings.tags = AppSettings::TagsInUse{cmLAN, mac, {}};
+    settings.tags->tags.inputs[0] = QStringLiteral("Player A");
 
     IniDocument ini;
     SettingsStore::write(ini, settings);
@@ -545,12 +544,17 @@ void TestSettingsFile::storeRoundTripsWithoutWindows()
                           "Out display name", "EDID setting", "Display tag"}));
     QCOMPARE(ini.readString("Control mode", "Mode"), QStringLiteral("1"));
     // The tags are read by the tag store, for the mode and device in use.
-    QCOMPARE(PortTagStore::load(ini, cmLAN, mac), settings.tags);
+    QCOMPARE(PortTagStore::load(ini, cmLAN, mac), settings.tags->tags);
     AppSettings read = SettingsStore::read(ini);
-    read.tagMode = settings.tagMode;
-    read.tagMAC = settings.tagMAC;
+    QVERIFY(!read.tags);
     read.tags = settings.tags;
     QVERIFY(read == settings);
+
+    // Without a tag set in use, writing leaves every tag section as it is.
+    read.tags.reset();
+    IniDocument again = ini;
+    SettingsStore::write(again, read);
+    QCOMPARE(PortTagStore::load(again, cmLAN, mac), settings.tags->tags);
 
     // A blank entry in the device list is no device.
     ini.writeString("TCP control device list", "Device No.3", "  ");

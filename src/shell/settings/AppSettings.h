@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 /// The EDID page's choices as stored: the texts of its six lists and its two file paths.
 struct EdidSelections
@@ -39,10 +40,18 @@ struct AppSettings
     EdidSelections edid;
     bool displayTag = false;
 
-    /// The port tags in use when saving, and the set they belong to.
-    TControlMode tagMode = cmCOM;
-    QString tagMAC = QLatin1String(NoDeviceMACText);
-    PortTagSet tags;
+    /// The port tags in use when saving, and the set they belong to. Reading leaves it empty
+    /// (the tags are read per set, PortTagStore::load); writing without it leaves every tag
+    /// section as it is.
+    struct TagsInUse
+    {
+        TControlMode mode = cmCOM;
+        QString mac = QLatin1String(NoDeviceMACText);
+        PortTagSet tags;
+
+        bool operator==(const TagsInUse &) const = default;
+    };
+    std::optional<TagsInUse> tags;
 
     bool operator==(const AppSettings &) const = default;
 };

@@ -86,7 +86,8 @@ void SettingsStore::write(IniDocument &ini, const AppSettings &settings)
         ini.writeString(DeviceSection, NameKey, settings.device);
     writeList(ini, DeviceListSection, "Device No.", settings.devices);
 
-    PortTagStore::save(ini, settings.tagMode, settings.tagMAC, settings.tags);
+    if (settings.tags)
+        PortTagStore::save(ini, settings.tags->mode, settings.tags->mac, settings.tags->tags);
 
     for (int n = 1; n <= int(settings.presets.size()); ++n) {
         const PresetRow &preset = settings.presets[n - 1];

@@ -126,7 +126,7 @@ void PortTagsPage::applySettings(const AppSettings &)
 void PortTagsPage::collectSettings(AppSettings &settings) const
 {
     TKXCOMControl *link = m_context.link();
-    settings.tagMode = link ? link->ControlMode() : cmCOM;
-    settings.tagMAC = m_context.CurrentDeviceMAC();
-    settings.tags = m_context.portTags().tags();
+    settings.tags = AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM,
+                                           m_context.CurrentDeviceMAC(),
+                                           m_context.portTags().tags()};
 }
