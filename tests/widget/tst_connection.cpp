@@ -288,7 +288,8 @@ void TestConnection::modeSwitchClosesAndReloadsTags()
     rig.child<QRadioButton>("rbLANMode")->click();
     QVERIFY(rig.controller().lanSelected());
     // Cleared once closed, then the set of the device loaded in the new mode.
-    QCOMPARE(steps, (QStringList{"In1=, connected=0, mode=1", "In1=TCP cam, connected=0, mode=0"}));
+    const QStringList toTcp{"In1=, connected=0, mode=1", "In1=TCP cam, connected=0, mode=0"};
+    QCOMPARE(steps, toTcp);
     QVERIFY(!rig.link().Connected());
     QCOMPARE(rig.link().ControlMode(), cmLAN);
     QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
@@ -299,7 +300,8 @@ void TestConnection::modeSwitchClosesAndReloadsTags()
     QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("127.0.0.2: Connected"));
     rig.child<QRadioButton>("rbCOMMode")->click();
     QVERIFY(!rig.controller().lanSelected());
-    QCOMPARE(steps, (QStringList{"In1=, connected=0, mode=0", "In1=COM cam, connected=0, mode=1"}));
+    const QStringList toCom{"In1=, connected=0, mode=0", "In1=COM cam, connected=0, mode=1"};
+    QCOMPARE(steps, toCom);
     QCOMPARE(rig.shell.tcp().closeCalls, 1);
     QCOMPARE(rig.link().ControlMode(), cmCOM);
 }
