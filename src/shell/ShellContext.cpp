@@ -112,9 +112,9 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
         break;
     case NotifyLogLine:
         if (lParam == 1 && m_messages->last().contains(QLatin1String("System rebooting")))
-            m_messages->replaceLast(text);
+            m_messages->replaceLast(text, true);
         else
-            m_messages->add(text);
+            m_messages->add(text, true);
         break;
     case NotifyStatusText:
         if (lParam == 0)

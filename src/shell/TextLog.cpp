@@ -1,19 +1,19 @@
 #include "shell/TextLog.h"
 
-void TextLog::add(const QString &line)
+void TextLog::add(const QString &line, bool paintNow)
 {
     m_lines.append(line);
-    emit added(line);
+    emit added(line, paintNow);
 }
 
-void TextLog::replaceLast(const QString &line)
+void TextLog::replaceLast(const QString &line, bool paintNow)
 {
     if (m_lines.isEmpty()) {
-        add(line);
+        add(line, paintNow);
         return;
     }
     m_lines.last() = line;
-    emit lastReplaced(line);
+    emit lastReplaced(line, paintNow);
 }
 
 void TextLog::clear()

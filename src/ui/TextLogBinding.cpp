@@ -10,16 +10,19 @@ void ShowTextLog(QPlainTextEdit *memo, TextLog &log)
 {
     for (const QString &line : log.lines())
         memo->appendPlainText(line);
-    QObject::connect(&log, &TextLog::added, memo, [memo](const QString &line) {
+    QObject::connect(&log, &TextLog::added, memo, [memo](const QString &line, bool paintNow) {
         memo->appendPlainText(line);
-        memo->repaint();
+        if (paintNow)
+            memo->repaint();
     });
-    QObject::connect(&log, &TextLog::lastReplaced, memo, [memo](const QString &line) {
-        QTextCursor cursor(memo->document()->lastBlock());
-        cursor.movePosition(QTextCursor::StartOfBlock);
-        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        cursor.insertText(line);
-        memo->repaint();
-    });
+    QObject::connect(&log, &TextLog::lastReplaced, memo,
+                     [memo](const QString &line, bool paintNow) {
+                         QTextCursor cursor(memo->document()->lastBlock());
+                         cursor.movePosition(QTextCursor::StartOfBlock);
+                         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                         cursor.insertText(line);
+                         if (paintNow)
+                             memo->repaint();
+                     });
     QObject::connect(&log, &TextLog::cleared, memo, &QPlainTextEdit::clear);
 }

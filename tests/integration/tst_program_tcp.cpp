@@ -4,15 +4,16 @@
 #include "ShellRig.h"
 #include "TestFiles.h"
 
+#include "ProgramWindows.h"
+#include "SimTcpServer.h"
+#include "SwitcherDevice.h"
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/SettingsLocation.h"
 #include "shell/routing/ui/LCD99.h"
+#include "shell/routing/ui/RoutingView.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/ProgramWindows.h"
-#include "SimTcpServer.h"
-#include "SwitcherDevice.h"
 
 #include <QAbstractButton>
 #include <QHostAddress>
@@ -50,27 +51,26 @@ private slots:
         ProgramWindows windows(dialogs, transports, clock, ports,
                                SettingsLocation::inDirectory(dir.path()));
         TForm1 &form = windows.mainWindow();
+        const TKXCOMControl &link = *windows.context().link();
+        const RoutingView &routing = windows.routing();
         form.show();
 
         QVERIFY(form.findChild<QRadioButton *>(QStringLiteral("rbLANMode"))->isChecked());
-        QCOMPARE(form.link()->ControlMode(), cmLAN);
-        QCOMPARE(form.link()->DeviceIP(), address);
+        QCOMPARE(link.ControlMode(), cmLAN);
+        QCOMPARE(link.DeviceIP(), address);
         QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
 
         // Showing the routing page reads the routing; the first command connects.
         form.pcContainer->setCurrentWidget(form.tsSetting);
         QCOMPARE(form.statusText(1), address + QStringLiteral(": Connected"));
-        const QStringList shown = {
-            static_cast<TLCD99 *>(form.FindDisplay(1))->text(),
-            static_cast<TLCD99 *>(form.FindDisplay(2))->text(),
-            static_cast<TLCD99 *>(form.FindDisplay(3))->text(),
-            static_cast<TLCD99 *>(form.FindDisplay(4))->text(),
-        };
+        QStringList shown;
+        for (int output = 1; output <= 4; ++output)
+            shown << routing.FindDisplay(output)->text();
         QCOMPARE(shown, (QStringList{"2", "4", "1", "3"}));
-        QVERIFY(form.FindInputButton(2, 4)->isChecked());
+        QVERIFY(routing.FindInputButton(2, 4)->isChecked());
 
         // A click routes at once over the same connection.
-        form.FindInputButton(2, 3)->click();
+        routing.FindInputButton(2, 3)->click();
         QCOMPARE(device.state().routing[1], std::uint8_t(3));
         QCOMPARE(form.statusText(2), QStringLiteral("Done"));
 

@@ -30,12 +30,12 @@ void AnswerEveryCommand(FakeStreamEndpoint &port, std::uint8_t r4 = 0, std::uint
 
 /// A shell context on fake transports, the virtual clock and a settings file in a fresh
 /// temporary folder, with scripted dialogs and a window to put one page on: what a page needs
-/// to run without the rest of the program. The port list is read, so the first port is the
-/// chosen one.
+/// to run without the rest of the program. The link is in serial control mode and the port
+/// list is read, so the first port is the chosen one.
 struct ContextRig
 {
     explicit ContextRig(const QStringList &ports = {QStringLiteral("ttyS0"),
-                                                   QStringLiteral("ttyUSB0")});
+                                                    QStringLiteral("ttyUSB0")});
     ~ContextRig();
 
     FakeStreamEndpoint &serial() const { return *transports.serial; }

@@ -3,9 +3,9 @@
 #include "lanmodule/ui/EditLAN.h"
 #include "lanmodule/ui/EnterYes.h"
 #include "lanmodule/ui/Search.h"
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/PreSettingEdit.h"
+#include "shell/presets/ui/PreSettingEdit.h"
 #include "shell/routing/ui/ShowInOutInfo.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -26,14 +26,14 @@ private slots:
     {
         ShellRig rig;
         TForm1 &form = rig.show();
-        const SecondaryWindows &windows = form.windows();
+        const ProgramWindows &windows = *rig.windows;
         const QList<QWidget *> tops = {
             &form,
-            static_cast<QWidget *>(windows.frmPreSettingEdit),
-            static_cast<QWidget *>(windows.frmShowInOutInfo),
-            static_cast<QWidget *>(windows.frmEditLAN),
-            static_cast<QWidget *>(windows.frmSearch),
-            static_cast<QWidget *>(windows.frmEnterYes),
+            &windows.preSettingEdit(),
+            &windows.showInOutInfo(),
+            &windows.editLAN(),
+            &windows.search(),
+            &windows.enterYes(),
         };
         QStringList unnamed;
         int checked = 0;

@@ -1,32 +1,124 @@
+#include "ContextRig.h"
 #include "ShellRig.h"
+#include "WidgetFinder.h"
 #include "WidgetTexts.h"
 
+#include "ProgramWindows.h"
+#include "SimPty.h"
+#include "SwitcherDevice.h"
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/SettingsLocation.h"
-#include "shell/ui/ConnectionPanel.h"
+#include "shell/StatusBoard.h"
+#include "shell/TextLog.h"
+#include "shell/connection/ConnectionController.h"
+#include "shell/connection/ui/ConnectionPanel.h"
+#include "shell/porttags/PortTagsModel.h"
+#include "shell/settings/SettingsFile.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/ProgramWindows.h"
 #include "ui/SortedComboBox.h"
-#include "SimPty.h"
-#include "SwitcherDevice.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 using namespace std::chrono_literals;
 
+namespace {
+
+const QString DeviceMAC = QStringLiteral("00-1A-2B-3C-4D-5E");
+
+/// The connection panel alone on a shell context, shown.
+struct PanelRig
+{
+    explicit PanelRig(const QStringList &ports = {QStringLiteral("ttyS0"),
+                                                  QStringLiteral("ttyUSB0")})
+        : shell(ports)
+    {
+        shell.window.layout()->addWidget(&panel);
+        shell.window.show();
+    }
+
+    ShellContext &context() { return shell.context; }
+    ConnectionController &controller() { return shell.context.connection(); }
+    TKXCOMControl &link() { return *shell.context.link(); }
+    QString status(StatusPanel panel) const { return shell.context.status().text(panel); }
+    template <typename T> T *child(const char *name) const { return Child<T>(&panel, name); }
+    QComboBox *ports() const { return child<QComboBox>("cbCOMList"); }
+    QPushButton *connectButton() const { return child<QPushButton>("btnConnect"); }
+
+    ContextRig shell;
+    ConnectionPanel panel{shell.context, &shell.window};
+};
+
+/// Which controls follow the control mode: those of serial control, of TCP control, and
+/// those that only a running configuration disables.
+struct ModeControls
+{
+    QStringList com;
+    QStringList lan;
+    QStringList any;
+};
+
+/// Every named control under `root` is enabled as expected; a group's caption is black when
+/// enabled and grey when not.
+void ExpectModeControls(const QWidget *root, const ModeControls &names, bool com, bool lan,
+                        bool any)
+{
+    const auto check = [root](const QStringList &list, bool enabled) {
+        for (const QString &name : list) {
+            const auto *control = root->findChild<QWidget *>(name);
+            QVERIFY2(control, qPrintable(name));
+            QVERIFY2(control->isEnabled() == enabled, qPrintable(name));
+            if (const auto *group = qobject_cast<const QGroupBox *>(control))
+                QVERIFY2(group->palette().color(QPalette::WindowText) ==
+                             (enabled ? QColor(Qt::black) : QColor(128, 128, 128)),
+                         qPrintable(name));
+        }
+    };
+    check(names.com, com);
+    check(names.lan, lan);
+    check(names.any, any);
+}
+
+const ModeControls PanelControls{{"gbCOMMode", "lblPort", "cbCOMList"},
+                                 {},
+                                 {"gbModeSelect", "rbCOMMode", "rbLANMode", "btnConnect"}};
+
+// The other features' controls that follow the mode: the network device group, the network
+// module's maintenance (through the serial line) and the device status button.
+const ModeControls ProgramControls{
+    {"gbTCPModInfo", "lblTCPVersion", "lblTCPDHCP", "lblTCPIPAddr", "btnQueryTCPModInfo",
+     "gbResetDefault", "btnReset"},
+    {"gbLANMode", "cbLANDevice", "btnSearchDevice", "btnConfig", "btnDeleteDevice"},
+    {"btnGetDevStatus"}};
+
+void ModeRows()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<bool>("com");
+    QTest::addColumn<bool>("lan");
+    QTest::addColumn<bool>("any");
+    QTest::newRow("COM mode") << int(cmCOM) << false << true << false << true;
+    QTest::newRow("TCP mode") << int(cmLAN) << false << false << true << true;
+    QTest::newRow("busy in COM mode") << int(cmCOM) << true << false << false << false;
+    QTest::newRow("busy in TCP mode") << int(cmLAN) << true << false << false << false;
+}
+
+} // namespace
+
 class TestConnection : public QObject
 {
     Q_OBJECT
 private slots:
+    // The connection panel alone.
     void savedPortIsSelected();
     void portListRebuildRules();
     void vanishedPortClosesConnection();
@@ -34,276 +126,311 @@ private slots:
     void connectToggles();
     void modeSwitchClosesAndReloadsTags();
     void lanModeIgnoredWhileSearching();
-    void modeControlsAndCaptionColours();
-    void busyDisablesEverything();
-    void advancedGroupsExistHidden();
+    void modeControls_data() { ModeRows(); }
+    void modeControls();
+    void panelLayout();
+    // In the whole program.
+    void otherControlsFollowTheMode_data() { ModeRows(); }
+    void otherControlsFollowTheMode();
+    void networkGroupsExistHidden();
+    void simulatorOverPseudoTerminal();
+    // Helpers of the connection.
     void sortedDeviceList();
     void settingsLocation();
-    void simulatorOverPseudoTerminal();
 };
 
 void TestConnection::savedPortIsSelected()
 {
-    ShellRig rig({QStringLiteral("COM1"), QStringLiteral("COM3")});
-    rig.writeSettings("[COM port]\r\nName=com3\r\n");
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    QCOMPARE(ComboItems(panel.cbCOMList), (QStringList{"COM1", "COM3"}));
-    QCOMPARE(panel.cbCOMList->currentText(), QStringLiteral("COM3"));
-    QCOMPARE(form.link()->ControlMode(), cmCOM);
-    QVERIFY(rig.readSettings().contains("Name=COM3"));
+    PanelRig rig({QStringLiteral("COM1"), QStringLiteral("COM3")});
+    rig.shell.writeSettings("[COM port]\r\nName=com3\r\n");
+    SettingsFile &settings = rig.context().settings();
+    settings.addPart(rig.panel);
+
+    settings.LoadSettings();
+    QCOMPARE(ComboItems(rig.ports()), (QStringList{"COM1", "COM3"}));
+    QCOMPARE(rig.ports()->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(rig.controller().selectedPortName(), QStringLiteral("COM3"));
+    QCOMPARE(rig.link().ControlMode(), cmCOM);
+    QVERIFY(settings.SaveSettings());
+    QVERIFY(rig.shell.readSettings().contains("Name=COM3"));
 }
 
 void TestConnection::portListRebuildRules()
 {
-    ShellRig rig({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")});
-    TForm1 &form = rig.show();
-    QComboBox *ports = form.connection()->cbCOMList;
+    PanelRig rig({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")});
+    QComboBox *ports = rig.ports();
+    QStringList &system = rig.shell.portLister.names;
     // A name listed twice is kept once.
     QCOMPARE(ComboItems(ports), (QStringList{"ttyS0", "ttyUSB0"}));
     ports->setCurrentIndex(1);
+    QCOMPARE(rig.controller().selectedPort(), 1);
 
     // Only the order changed: the list stays as it is, and so does the choice.
-    rig.portLister.names = {QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")};
-    form.tmrTimer();
+    system = {QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")};
+    rig.controller().RefreshComPortList();
     QCOMPARE(ComboItems(ports), (QStringList{"ttyS0", "ttyUSB0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyUSB0"));
 
     // A new port: rebuilt in the system's order; the link's port is selected again.
-    form.link()->setComPort(QStringLiteral("ttyUSB0"));
-    rig.portLister.names = {QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB0"),
-                            QStringLiteral("ttyS0")};
-    form.tmrTimer();
+    rig.link().setComPort(QStringLiteral("ttyUSB0"));
+    system = {QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB0"), QStringLiteral("ttyS0")};
+    rig.controller().RefreshComPortList();
     QCOMPARE(ComboItems(ports), (QStringList{"ttyACM0", "ttyUSB0", "ttyS0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyUSB0"));
 
     // A port disappears while disconnected: the first port is selected.
-    rig.portLister.names = {QStringLiteral("ttyACM0"), QStringLiteral("ttyS0")};
-    form.tmrTimer();
+    system = {QStringLiteral("ttyACM0"), QStringLiteral("ttyS0")};
+    rig.controller().RefreshComPortList();
     QCOMPARE(ComboItems(ports), (QStringList{"ttyACM0", "ttyS0"}));
     QCOMPARE(ports->currentText(), QStringLiteral("ttyACM0"));
-    QCOMPARE(rig.serial().closeCalls, 0);
+    QCOMPARE(rig.controller().selectedPortName(), QStringLiteral("ttyACM0"));
+    QCOMPARE(rig.shell.serial().closeCalls, 0);
 }
 
 void TestConnection::vanishedPortClosesConnection()
 {
-    ShellRig rig({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")});
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    panel.cbCOMList->setCurrentIndex(1);
-    form.btnConnectClick();
-    QVERIFY(form.link()->Connected());
-    QCOMPARE(form.statusText(1), QStringLiteral("ttyUSB0: Connected"));
+    PanelRig rig;
+    rig.ports()->setCurrentIndex(1);
+    rig.controller().btnConnectClick();
+    QVERIFY(rig.link().Connected());
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("ttyUSB0: Connected"));
 
-    // The adapter is pulled; the next tick notices it.
-    rig.portLister.names = {QStringLiteral("ttyS0")};
-    rig.clock.advance(1000ms);
-    form.tmrTimer();
-    QVERIFY(!form.link()->Connected());
-    QCOMPARE(rig.serial().closeCalls, 1);
-    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
-    QCOMPARE(panel.btnConnect->text(), QStringLiteral("&Connect"));
-    QVERIFY(panel.imgClose->isVisible());
-    QVERIFY(!panel.imgOpen->isVisible());
-    QVERIFY(panel.cbCOMList->isEnabled());
-    QCOMPARE(ComboItems(panel.cbCOMList), QStringList{"ttyS0"});
-    QCOMPARE(panel.cbCOMList->currentText(), QStringLiteral("ttyS0"));
+    // The adapter is pulled; the next refresh notices it.
+    rig.shell.portLister.names = {QStringLiteral("ttyS0")};
+    rig.shell.clock.advance(1000ms);
+    rig.controller().RefreshComPortList();
+    QVERIFY(!rig.link().Connected());
+    QCOMPARE(rig.shell.serial().closeCalls, 1);
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
+    QCOMPARE(rig.connectButton()->text(), QStringLiteral("&Connect"));
+    QVERIFY(rig.child<QLabel>("imgClose")->isVisible());
+    QVERIFY(!rig.child<QLabel>("imgOpen")->isVisible());
+    QVERIFY(rig.ports()->isEnabled());
+    QCOMPARE(ComboItems(rig.ports()), QStringList{"ttyS0"});
+    QCOMPARE(rig.ports()->currentText(), QStringLiteral("ttyS0"));
 
     // Other ports coming and going leave an open connection alone.
-    form.btnConnectClick();
-    QVERIFY(form.link()->Connected());
-    rig.portLister.names = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1")};
-    form.tmrTimer();
-    QVERIFY(form.link()->Connected());
-    QCOMPARE(panel.cbCOMList->currentText(), QStringLiteral("ttyS0"));
+    rig.controller().btnConnectClick();
+    QVERIFY(rig.link().Connected());
+    rig.shell.portLister.names = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1")};
+    rig.controller().RefreshComPortList();
+    QVERIFY(rig.link().Connected());
+    QCOMPARE(rig.ports()->currentText(), QStringLiteral("ttyS0"));
 }
 
 void TestConnection::emptyPortList()
 {
-    ShellRig rig(QStringList{});
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    QCOMPARE(panel.cbCOMList->count(), 0);
-    QCOMPARE(panel.cbCOMList->currentIndex(), -1);
+    PanelRig rig(QStringList{});
+    QCOMPARE(rig.ports()->count(), 0);
+    QCOMPARE(rig.ports()->currentIndex(), -1);
     // No port name is written, so a name saved earlier survives.
-    QVERIFY(!rig.readSettings().contains("[COM port]"));
+    rig.context().settings().addPart(rig.panel);
+    QVERIFY(rig.context().settings().SaveSettings());
+    QVERIFY(!rig.shell.readSettings().isEmpty());
+    QVERIFY(!rig.shell.readSettings().contains("[COM port]"));
 
-    rig.serial().openFails = true; // a port without a name does not open
-    form.btnConnectClick();
-    QCOMPARE(rig.serial().target(), QString());
-    QCOMPARE(form.statusText(2), QStringLiteral("Open COM [] failed"));
-    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
+    rig.shell.serial().openFails = true; // a port without a name does not open
+    rig.controller().btnConnectClick();
+    QCOMPARE(rig.shell.serial().target(), QString());
+    QCOMPARE(rig.status(StatusPanel::Operation), QStringLiteral("Open COM [] failed"));
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
 }
 
 void TestConnection::connectToggles()
 {
-    ShellRig rig;
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    QCOMPARE(panel.btnConnect->text(), QStringLiteral("&Connect"));
-    QVERIFY(panel.imgClose->isVisible());
-    form.ShowStatus(2, QStringLiteral("old text"));
-    const auto slept = rig.clock.sleptMs();
+    PanelRig rig;
+    QPushButton *button = rig.connectButton();
+    QCOMPARE(button->text(), QStringLiteral("&Connect"));
+    QVERIFY(rig.child<QLabel>("imgClose")->isVisible());
+    rig.context().ShowStatus(StatusPanel::Operation, QStringLiteral("old text"));
+    const auto slept = rig.shell.clock.sleptMs();
 
-    QTest::mouseClick(panel.btnConnect, Qt::LeftButton);
-    QVERIFY(form.link()->Connected());
-    QCOMPARE(form.link()->ComPort(), QStringLiteral("ttyS0"));
-    QCOMPARE(panel.btnConnect->text(), QStringLiteral("&Disconnect"));
-    QVERIFY(panel.btnConnect->isEnabled());
-    QVERIFY(!panel.cbCOMList->isEnabled());
-    QVERIFY(panel.imgOpen->isVisible());
-    QCOMPARE(form.statusText(1), QStringLiteral("ttyS0: Connected"));
-    QCOMPARE(form.statusText(2), QString());
-    QCOMPARE(rig.clock.sleptMs() - slept, 100);
-    QCOMPARE(rig.serial().clearCalls, 1); // buffers cleared after opening
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(rig.link().Connected());
+    QCOMPARE(rig.link().ComPort(), QStringLiteral("ttyS0"));
+    QCOMPARE(button->text(), QStringLiteral("&Disconnect"));
+    QVERIFY(button->isEnabled());
+    QVERIFY(!rig.ports()->isEnabled());
+    QVERIFY(rig.child<QLabel>("imgOpen")->isVisible());
+    QVERIFY(!rig.child<QLabel>("imgClose")->isVisible());
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("ttyS0: Connected"));
+    QCOMPARE(rig.status(StatusPanel::Operation), QString());
+    QCOMPARE(rig.shell.clock.sleptMs() - slept, 100);
+    QCOMPARE(rig.shell.serial().clearCalls, 1); // buffers cleared after opening
 
-    QTest::mouseClick(panel.btnConnect, Qt::LeftButton);
-    QVERIFY(!form.link()->Connected());
-    QCOMPARE(rig.serial().closeCalls, 1);
-    QCOMPARE(panel.btnConnect->text(), QStringLiteral("&Connect"));
-    QVERIFY(panel.cbCOMList->isEnabled());
-    QVERIFY(panel.imgClose->isVisible());
-    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
-    QCOMPARE(rig.clock.sleptMs() - slept, 200);
-    // The window caption never shows the connection.
-    QCOMPARE(form.windowTitle(), QStringLiteral("4x4 HDMI Matrix Controller - ver1.0"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!rig.link().Connected());
+    QCOMPARE(rig.shell.serial().closeCalls, 1);
+    QCOMPARE(button->text(), QStringLiteral("&Connect"));
+    QVERIFY(rig.ports()->isEnabled());
+    QVERIFY(rig.child<QLabel>("imgClose")->isVisible());
+    QVERIFY(!rig.child<QLabel>("imgOpen")->isVisible());
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
+    QCOMPARE(rig.shell.clock.sleptMs() - slept, 200);
 }
 
 void TestConnection::modeSwitchClosesAndReloadsTags()
 {
-    ShellRig rig;
-    TForm1 &form = rig.create();
+    PanelRig rig;
+    rig.shell.writeSettings("[Tag of Input - COM]\r\nIn1=COM cam\r\n"
+                            "[Tag of Input - TCP:00-1A-2B-3C-4D-5E]\r\nIn1=TCP cam\r\n");
+    // Each change of the tags in use: the first input's tag, and the link at that moment.
     QStringList steps;
-    form.hooks().ClearPortTags = [&] {
-        steps.append(QStringLiteral("clear, connected=") +
-                     QString::number(form.link()->Connected()));
-    };
-    form.hooks().LoadPortTags = [&](TControlMode mode, const QString &mac) {
-        steps.append(QStringLiteral("load ") + QString::number(int(mode)) + QLatin1Char(' ') + mac +
-                     QStringLiteral(", mode=") + QString::number(int(form.link()->ControlMode())));
-    };
-    form.show();
-    steps.clear();
-    form.btnConnectClick();
-    QVERIFY(form.link()->Connected());
+    QObject::connect(&rig.context().portTags(), &PortTagsModel::changed, &rig.panel, [&] {
+        steps.append(QStringLiteral("In1=") + rig.context().portTags().inputTag(1) +
+                     QStringLiteral(", connected=") + QString::number(rig.link().Connected()) +
+                     QStringLiteral(", mode=") + QString::number(int(rig.link().ControlMode())));
+    });
+    rig.controller().btnConnectClick();
+    QVERIFY(rig.link().Connected());
 
-    form.CurrentDeviceMAC = QStringLiteral("00-1A-2B-3C-4D-5E");
-    form.connection()->rbLANMode->setChecked(true);
-    form.rbLANModeClick();
-    QCOMPARE(steps, (QStringList{"clear, connected=0", "load 0 00-1A-2B-3C-4D-5E, mode=0"}));
-    QVERIFY(!form.link()->Connected());
-    QCOMPARE(form.link()->ControlMode(), cmLAN);
-    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
-    QCOMPARE(form.mmoMsg->toPlainText(), QStringLiteral("00-1A-2B-3C-4D-5E"));
+    rig.context().selectDevice(DeviceMAC, QStringLiteral("127.0.0.2"));
+    rig.child<QRadioButton>("rbLANMode")->click();
+    QVERIFY(rig.controller().lanSelected());
+    // Cleared once closed, then the set of the device loaded in the new mode.
+    const QStringList toTcp{"In1=, connected=0, mode=1", "In1=TCP cam, connected=0, mode=0"};
+    QCOMPARE(steps, toTcp);
+    QVERIFY(!rig.link().Connected());
+    QCOMPARE(rig.link().ControlMode(), cmLAN);
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
+    QCOMPARE(rig.context().diagnostics().lines(), QStringList{DeviceMAC});
 
     steps.clear();
-    form.link()->setDeviceIP(QStringLiteral("127.0.0.2"));
-    form.btnConnectClick();
-    QCOMPARE(form.statusText(1), QStringLiteral("127.0.0.2: Connected"));
-    form.connection()->rbCOMMode->setChecked(true);
-    form.rbCOMModeClick();
-    QCOMPARE(steps, (QStringList{"clear, connected=0", "load 1 00-1A-2B-3C-4D-5E, mode=1"}));
-    QCOMPARE(rig.tcp().closeCalls, 1);
-    QCOMPARE(form.link()->ControlMode(), cmCOM);
+    rig.controller().btnConnectClick();
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("127.0.0.2: Connected"));
+    rig.child<QRadioButton>("rbCOMMode")->click();
+    QVERIFY(!rig.controller().lanSelected());
+    const QStringList toCom{"In1=, connected=0, mode=0", "In1=COM cam, connected=0, mode=1"};
+    QCOMPARE(steps, toCom);
+    QCOMPARE(rig.shell.tcp().closeCalls, 1);
+    QCOMPARE(rig.link().ControlMode(), cmCOM);
 }
 
 void TestConnection::lanModeIgnoredWhileSearching()
 {
-    ShellRig rig;
-    TForm1 &form = rig.show();
-    form.btnConnectClick();
-    form.link()->setSearching(true);
-    form.rbLANModeClick();
-    QCOMPARE(form.link()->ControlMode(), cmCOM);
-    QVERIFY(form.link()->Connected());
-    QVERIFY(form.mmoMsg->toPlainText().isEmpty());
+    PanelRig rig;
+    rig.controller().btnConnectClick();
+    rig.link().setSearching(true);
+    rig.controller().rbLANModeClick();
+    QCOMPARE(rig.link().ControlMode(), cmCOM);
+    QVERIFY(rig.link().Connected());
+    QVERIFY(rig.context().diagnostics().lines().isEmpty());
 }
 
-void TestConnection::modeControlsAndCaptionColours()
+void TestConnection::modeControls()
 {
-    ShellRig rig;
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    const QColor black(Qt::black);
-    const QColor grey(128, 128, 128);
-
-    // COM mode after start.
-    QVERIFY(panel.gbCOMMode->isEnabled());
-    QVERIFY(panel.cbCOMList->isEnabled());
-    QVERIFY(!panel.gbLANMode->isEnabled());
-    QVERIFY(!panel.cbLANDevice->isEnabled());
-    QCOMPARE(panel.gbCOMMode->palette().color(QPalette::WindowText), black);
-    QCOMPARE(panel.gbLANMode->palette().color(QPalette::WindowText), grey);
-    QVERIFY(panel.gbTCPModInfo->isEnabled());
-    QVERIFY(panel.btnReset->isEnabled());
-    QCOMPARE(panel.gbResetDefault->palette().color(QPalette::WindowText), black);
-
-    form.UpdateModeControls(cmLAN, false);
-    QVERIFY(!panel.gbCOMMode->isEnabled());
-    QVERIFY(!panel.lblPort->isEnabled());
-    QVERIFY(panel.gbLANMode->isEnabled());
-    for (QWidget *control :
-         {static_cast<QWidget *>(panel.cbLANDevice), static_cast<QWidget *>(panel.btnSearchDevice),
-          static_cast<QWidget *>(panel.btnConfig), static_cast<QWidget *>(panel.btnDeleteDevice)})
-        QVERIFY(control->isEnabled());
-    QCOMPARE(panel.gbCOMMode->palette().color(QPalette::WindowText), grey);
-    QCOMPARE(panel.gbLANMode->palette().color(QPalette::WindowText), black);
-    QVERIFY(!panel.btnQueryTCPModInfo->isEnabled());
-    QVERIFY(!panel.lblTCPIPAddr->isEnabled());
-    QCOMPARE(panel.gbTCPModInfo->palette().color(QPalette::WindowText), grey);
-    QVERIFY(panel.btnConnect->isEnabled());
+    QFETCH(int, mode);
+    QFETCH(bool, busy);
+    QFETCH(bool, com);
+    QFETCH(bool, lan);
+    QFETCH(bool, any);
+    PanelRig rig;
+    // From the opposite state, so that every control has to change.
+    rig.controller().UpdateModeControls(TControlMode(mode), !busy);
+    rig.controller().UpdateModeControls(TControlMode(mode), busy);
+    ExpectModeControls(&rig.panel, PanelControls, com, lan, any);
 }
 
-void TestConnection::busyDisablesEverything()
+void TestConnection::panelLayout()
 {
-    ShellRig rig;
-    TForm1 &form = rig.create();
-    auto *status = new QPushButton(QStringLiteral("D&evice status"), form.tsGeneral);
-    status->setObjectName(QStringLiteral("btnGetDevStatus"));
-    form.show();
-    ConnectionPanel &panel = *form.connection();
-
-    form.UpdateModeControls(cmCOM, true);
-    for (QWidget *control :
-         {static_cast<QWidget *>(panel.gbCOMMode), static_cast<QWidget *>(panel.gbLANMode),
-          static_cast<QWidget *>(panel.gbModeSelect), static_cast<QWidget *>(panel.rbCOMMode),
-          static_cast<QWidget *>(panel.rbLANMode), static_cast<QWidget *>(panel.btnConnect),
-          static_cast<QWidget *>(status), static_cast<QWidget *>(panel.btnReset)})
-        QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-    QCOMPARE(panel.gbModeSelect->palette().color(QPalette::WindowText), QColor(128, 128, 128));
-
-    form.UpdateModeControls(cmCOM, false);
-    QVERIFY(panel.btnConnect->isEnabled());
-    QVERIFY(status->isEnabled());
-    QVERIFY(panel.rbLANMode->isEnabled());
-    QVERIFY(panel.gbCOMMode->isEnabled());
-}
-
-void TestConnection::advancedGroupsExistHidden()
-{
-    ShellRig rig;
-    TForm1 &form = rig.show();
-    ConnectionPanel &panel = *form.connection();
-    QVERIFY(!panel.gbModeSelect->isVisible());
-    QVERIFY(!panel.gbLANMode->isVisible());
-    QVERIFY(panel.gbCOMMode->isVisible());
-    QVERIFY(panel.GroupBox10->isVisible());
-    QCOMPARE(panel.gbCOMMode->title(), QStringLiteral("COM control mode"));
-    QCOMPARE(panel.gbLANMode->title(), QStringLiteral("TCP control mode"));
-    QCOMPARE(panel.GroupBox10->title(), QStringLiteral("Connection"));
-    QCOMPARE(panel.btnDeleteDevice->text(), QStringLiteral("×"));
-    QCOMPARE(panel.imgOpen->size(), QSize(33, 33));
-    QVERIFY(panel.gbTCPModInfo->isHidden());
-    QVERIFY(panel.gbResetDefault->isHidden());
-    QCOMPARE(panel.gbTCPModInfo->title(), QStringLiteral("TCP Module infomation"));
-    QCOMPARE(panel.btnQueryTCPModInfo->text(), QStringLiteral("&Query"));
-    QCOMPARE(panel.btnReset->text(), QStringLiteral("&Reset ..."));
-    QVERIFY(form.tsIR->isAncestorOf(panel.gbTCPModInfo));
-    for (QWidget *widget : panel.findChildren<QWidget *>()) {
+    PanelRig rig;
+    QVERIFY(!rig.child<QGroupBox>("gbModeSelect")->isVisible());
+    QVERIFY(rig.child<QGroupBox>("gbCOMMode")->isVisible());
+    QVERIFY(rig.child<QGroupBox>("GroupBox10")->isVisible());
+    QCOMPARE(rig.child<QGroupBox>("gbCOMMode")->title(), QStringLiteral("COM control mode"));
+    QCOMPARE(rig.child<QGroupBox>("GroupBox10")->title(), QStringLiteral("Connection"));
+    QCOMPARE(rig.child<QLabel>("imgOpen")->size(), QSize(33, 33));
+    QVERIFY(rig.child<QRadioButton>("rbCOMMode")->isChecked());
+    for (QWidget *widget : rig.panel.findChildren<QWidget *>()) {
         if (qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractButton *>(widget) ||
             qobject_cast<QGroupBox *>(widget))
             QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
     }
+}
+
+void TestConnection::otherControlsFollowTheMode()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, busy);
+    QFETCH(bool, com);
+    QFETCH(bool, lan);
+    QFETCH(bool, any);
+    ShellRig rig;
+    TForm1 &form = rig.show();
+    if (mode == cmCOM && !busy) // the state after start-up
+        ExpectModeControls(&form, ProgramControls, com, lan, any);
+    form.UpdateModeControls(TControlMode(mode), !busy);
+    form.UpdateModeControls(TControlMode(mode), busy);
+    ExpectModeControls(&form, PanelControls, com, lan, any);
+    ExpectModeControls(&form, ProgramControls, com, lan, any);
+}
+
+void TestConnection::networkGroupsExistHidden()
+{
+    ShellRig rig;
+    TForm1 &form = rig.show();
+    ConnectionPanel &panel = rig.windows->connection();
+    auto *lanGroup = Child<QGroupBox>(&form, "gbLANMode");
+    auto *info = Child<QGroupBox>(&form, "gbTCPModInfo");
+    auto *reset = Child<QGroupBox>(&form, "gbResetDefault");
+    // The network device group sits in the connection column, under the mode selector.
+    QVERIFY(panel.isAncestorOf(lanGroup));
+    QVERIFY(!lanGroup->isVisible());
+    QCOMPARE(lanGroup->title(), QStringLiteral("TCP control mode"));
+    QCOMPARE(Child<QPushButton>(&form, "btnDeleteDevice")->text(), QStringLiteral("×"));
+    QVERIFY(info->isHidden());
+    QVERIFY(reset->isHidden());
+    QCOMPARE(info->title(), QStringLiteral("TCP Module infomation"));
+    QCOMPARE(Child<QPushButton>(&form, "btnQueryTCPModInfo")->text(), QStringLiteral("&Query"));
+    QCOMPARE(Child<QPushButton>(&form, "btnReset")->text(), QStringLiteral("&Reset ..."));
+    QVERIFY(form.tsIR->isAncestorOf(info));
+    QVERIFY(form.tsIR->isAncestorOf(reset));
+    for (const QWidget *root : {static_cast<QWidget *>(&panel), info->parentWidget()}) {
+        for (QWidget *widget : root->findChildren<QWidget *>()) {
+            if (qobject_cast<QComboBox *>(widget) || qobject_cast<QAbstractButton *>(widget) ||
+                qobject_cast<QGroupBox *>(widget))
+                QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+        }
+    }
+}
+
+void TestConnection::simulatorOverPseudoTerminal()
+{
+    // The real serial transport against the switcher simulator: the pseudo-terminal shows up
+    // in the port list, Connect opens it at 19200 8N1 and a command is answered.
+    SwitcherDevice device;
+    SimPty pty(device);
+    if (!pty.open())
+        QSKIP(qPrintable(QStringLiteral("no pseudo-terminal: ") + pty.errorString()));
+    QTemporaryDir dir;
+    RealClock clock;
+    QtTransportFactory transports;
+    ScriptedDialogs dialogs;
+    ScriptedPortLister ports;
+    ports.names = {pty.slavePath()};
+    ProgramWindows windows(dialogs, transports, clock, ports,
+                           SettingsLocation::inDirectory(dir.path()));
+    TForm1 &form = windows.mainWindow();
+    form.show();
+    QCOMPARE(Child<QComboBox>(&form, "cbCOMList")->currentText(), pty.slavePath());
+
+    TCommandResult result;
+    form.RunCommand(QStringLiteral("Setting..."), 2, 3, 3, 2, 0, 0, result);
+    QCOMPARE(result.Success, std::uint8_t(1));
+    QCOMPARE(form.statusText(1), pty.slavePath() + QStringLiteral(": Connected"));
+    QCOMPARE(form.statusText(2), QStringLiteral("Done"));
+    form.RunCommand(QStringLiteral("Getting Output2 ..."), 2, 1, 2, 0, 0, 0, result);
+    QCOMPARE(result.Success, std::uint8_t(1));
+    QCOMPARE(result.Reply[6], std::uint8_t(3)); // output 2 is fed from input 3 now
+
+    // The cable is pulled: the port leaves the list and the next tick closes the link.
+    pty.close();
+    ports.names.clear();
+    form.tmrTimer();
+    QVERIFY(!windows.context().link()->Connected());
+    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
+    QVERIFY(form.close());
+    QVERIFY(dialogs.calls().isEmpty());
 }
 
 void TestConnection::sortedDeviceList()
@@ -337,45 +464,6 @@ void TestConnection::settingsLocation()
     QCOMPARE(other.filePath(), fallback + QStringLiteral("/Settings.ini"));
     QVERIFY(QFileInfo(fallback).isDir());
     QCOMPARE(other.appDir(), dir.filePath(QStringLiteral("missing")) + QLatin1Char('/'));
-}
-
-void TestConnection::simulatorOverPseudoTerminal()
-{
-    // The real serial transport against the switcher simulator: the pseudo-terminal shows up
-    // in the port list, Connect opens it at 19200 8N1 and a command is answered.
-    SwitcherDevice device;
-    SimPty pty(device);
-    if (!pty.open())
-        QSKIP(qPrintable(QStringLiteral("no pseudo-terminal: ") + pty.errorString()));
-    QTemporaryDir dir;
-    RealClock clock;
-    QtTransportFactory transports;
-    ScriptedDialogs dialogs;
-    ScriptedPortLister ports;
-    ports.names = {pty.slavePath()};
-    ProgramWindows windows(dialogs, transports, clock, ports,
-                           SettingsLocation::inDirectory(dir.path()));
-    TForm1 &form = windows.mainWindow();
-    form.show();
-    QCOMPARE(form.connection()->cbCOMList->currentText(), pty.slavePath());
-
-    TCommandResult result;
-    form.RunCommand(QStringLiteral("Setting..."), 2, 3, 3, 2, 0, 0, result);
-    QCOMPARE(result.Success, std::uint8_t(1));
-    QCOMPARE(form.statusText(1), pty.slavePath() + QStringLiteral(": Connected"));
-    QCOMPARE(form.statusText(2), QStringLiteral("Done"));
-    form.RunCommand(QStringLiteral("Getting Output2 ..."), 2, 1, 2, 0, 0, 0, result);
-    QCOMPARE(result.Success, std::uint8_t(1));
-    QCOMPARE(result.Reply[6], std::uint8_t(3)); // output 2 is fed from input 3 now
-
-    // The cable is pulled: the port leaves the list and the next tick closes the link.
-    pty.close();
-    ports.names.clear();
-    form.tmrTimer();
-    QVERIFY(!form.link()->Connected());
-    QCOMPARE(form.statusText(1), QStringLiteral("Disconnect"));
-    QVERIFY(form.close());
-    QVERIFY(dialogs.calls().isEmpty());
 }
 
 QTEST_MAIN(TestConnection)

@@ -42,15 +42,16 @@ ConnectionPanel::ConnectionPanel(ShellContext &context, QWidget *parent)
     });
     connect(cbCOMList, &QComboBox::currentIndexChanged, &m_controller,
             &ConnectionController::selectPort);
-    connect(&m_controller, &ConnectionController::lanSelectedChanged, this, [this](bool lan) {
-        (lan ? rbLANMode : rbCOMMode)->setChecked(true);
-    });
+    connect(&m_controller, &ConnectionController::lanSelectedChanged, this,
+            [this](bool lan) { (lan ? rbLANMode : rbCOMMode)->setChecked(true); });
     connect(&m_controller, &ConnectionController::connectionChanged, this,
             &ConnectionPanel::showConnection);
     connect(&m_controller, &ConnectionController::openingChanged, this,
             &ConnectionPanel::showOpening);
     connect(&m_controller, &ConnectionController::modeControlsChanged, this,
             &ConnectionPanel::showModeControls);
+    // A panel made for a context that already lists its ports shows them.
+    showPorts();
 }
 
 void ConnectionPanel::buildComGroup()
