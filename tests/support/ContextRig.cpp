@@ -20,7 +20,9 @@ ContextRig::ContextRig(const QStringList &ports)
     : context(transports, clock, portLister, LocationIn(dir))
 {
     portLister.names = ports;
-    // As the window's start does: the first port is chosen, so a command can connect.
+    // As the window's start does: serial control mode, the first port chosen, so a command
+    // can connect.
+    context.connection().rbCOMModeClick();
     context.connection().RefreshComPortList();
     new QVBoxLayout(&window);
 }
