@@ -1,4 +1,5 @@
 #include "EdidPageRig.h"
+#include "ShellRig.h"
 #include "WidgetTexts.h"
 
 #include "edid/ui/EdidGrid.h"
@@ -6,8 +7,10 @@
 #include "link/KXCOMControl.h"
 #include "shell/CommandGate.h"
 #include "shell/porttags/PortTagsModel.h"
+#include "shell/ui/MainWindow.h"
 
 #include <QComboBox>
+#include <QTabWidget>
 #include <QTest>
 
 #include <initializer_list>
@@ -68,6 +71,7 @@ private slots:
     void downloadSendsTheBlockShownAtTheClick();
     void secondActionDuringTransferIsRefused();
     void tagChangesShowKeepingPositions();
+    void showingThePageInTheProgramRebuildsTheLists();
     void userTagDoesNotShiftMemoryCodes();
 };
 
@@ -412,6 +416,19 @@ void TestEdidOperations::tagChangesShowKeepingPositions()
     page.BuildEDIDPortLists();
     QCOMPARE(rig.list("cbReadEDIDDataOutput")->currentIndex(), 0);
     QCOMPARE(rig.list("cbSetEDIDModeInput")->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
+}
+
+void TestEdidOperations::showingThePageInTheProgramRebuildsTheLists()
+{
+    ShellRig rig;
+    TForm1 &form = rig.show();
+    QComboBox *list = Child<QComboBox>(&form, "cbCopyEDIDOutput");
+    list->setCurrentIndex(3);
+    SetTags(rig.context(), {{43, QStringLiteral("Projector")}});
+
+    form.pcContainer->setCurrentWidget(form.tsEDIDCtrl);
+
+    QCOMPARE(list->currentText(), QStringLiteral("Out3 - [Projector]"));
 }
 
 void TestEdidOperations::userTagDoesNotShiftMemoryCodes()
