@@ -1,4 +1,5 @@
 #include "ContextRig.h"
+#include "TestBytes.h"
 #include "TestFiles.h"
 
 #include "link/Frames.h"
@@ -60,7 +61,7 @@ QByteArray ContextRig::answerTo(const QByteArray &request, std::uint8_t r4, std:
     frame[5] = 0;
     SetFrameParam(frame, 2, w2);
     RefreshChecksum(frame);
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
+    return AsByteArray(frame);
 }
 
 void AnswerEveryCommand(FakeStreamEndpoint &port, std::uint8_t r4, std::uint16_t w2,

@@ -2,12 +2,16 @@
 
 #include "edid/ui/EdidGrid.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLayout>
 #include <QTest>
 
 EdidPageRig::EdidPageRig()
 {
+    // As the program's start does: the last mode entry goes, the grid shows its headers.
+    edid.removeLastMode();
+    edid.ShowEDIDData(nullptr);
     shell.window.layout()->addWidget(&edid);
     shell.window.show();
     QObject::connect(&device, &SwitcherDevice::transmit, &device, [this](const QByteArray &bytes) {
@@ -19,6 +23,12 @@ EdidPageRig::EdidPageRig()
 QComboBox *EdidPageRig::list(const char *name) const
 {
     return child<QComboBox>(name);
+}
+
+void EdidPageRig::click(const char *name) const
+{
+    if (auto *button = child<QAbstractButton>(name))
+        button->click();
 }
 
 QString EdidPageRig::frame(int command, int subcommand, std::uint16_t p1, std::uint16_t p2)
@@ -74,9 +84,4 @@ QByteArray EdidPageRig::gridBlock() const
     QByteArray block;
     edid.CollectEDIDData(block);
     return block;
-}
-
-QByteArray AsByteArray(const std::array<std::uint8_t, 256> &block)
-{
-    return QByteArray(reinterpret_cast<const char *>(block.data()), qsizetype(block.size()));
 }

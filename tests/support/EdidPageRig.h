@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ContextRig.h"
+#include "TestBytes.h"
 #include "WidgetFinder.h"
 
-#include "edid/ui/EdidPage.h"
-#include "shell/devicestatus/DeviceStatusReader.h"
 #include "SwitcherDevice.h"
+#include "edid/ui/EdidPage.h"
+#include "shell/StatusBoard.h"
+#include "shell/devicestatus/DeviceStatusReader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,7 +20,8 @@ class QComboBox;
 
 /// The EDID page alone on a shell context, with the simulated switcher behind the fake serial
 /// port: every byte the page writes goes to the simulator, every answer comes back after
-/// `answerDelay` of virtual time. The page is shown and connected.
+/// `answerDelay` of virtual time. The page is shown, with the mode list and the empty grid as
+/// the program's start leaves them.
 struct EdidPageRig
 {
     EdidPageRig();
@@ -29,6 +32,10 @@ struct EdidPageRig
     ScriptedDialogs &dialogs() { return shell.dialogs; }
     template <typename T> T *child(const char *name) const { return Child<T>(&edid, name); }
     QComboBox *list(const char *name) const;
+    /// Clicks the button of that name.
+    void click(const char *name) const;
+    QString status(StatusPanel panel) const { return shell.context.status().text(panel); }
+    bool idle() const { return shell.context.flags().CommandIdle; }
 
     /// What the simulator received, one text per unit: "3.2 F00C 3" for command 3,
     /// subcommand 2, p1 = 0xF00C, p2 = 3; "packet" for a data packet.
@@ -50,6 +57,3 @@ struct EdidPageRig
     EdidPage edid{shell.context, deviceStatus, shell.dialogs, &shell.window};
     std::chrono::milliseconds answerDelay{0};
 };
-
-/// A 256-byte block as bytes.
-QByteArray AsByteArray(const std::array<std::uint8_t, 256> &block);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeTransports.h"
+#include "TestBytes.h"
 #include "VirtualClock.h"
 
 #include "link/KXCOMControl.h"
@@ -72,8 +73,8 @@ struct LinkRig
     QList<SeenNotification> seen;
 };
 
-/// Bytes of a frame or packet as a QByteArray.
+/// Bytes of a frame or packet as a QByteArray (the link tests' name for AsByteArray).
 template <typename Bytes> QByteArray AsBytes(const Bytes &bytes)
 {
-    return QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    return AsByteArray(bytes);
 }

@@ -1,4 +1,5 @@
 #include "SimShellRig.h"
+#include "TestBytes.h"
 
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
@@ -47,6 +48,5 @@ void SimShellRig::onFrame(std::function<void(const TCommandFrame &frame)> action
 QByteArray SimShellRig::Frame(std::uint8_t command, std::uint8_t subcommand, std::uint16_t p1,
                               std::uint16_t p2)
 {
-    const TCommandFrame frame = MakeFrame(command, subcommand, p1, p2);
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
+    return FrameBytes(command, subcommand, p1, p2);
 }

@@ -1,3 +1,4 @@
+#include "TestBytes.h"
 #include "TestFiles.h"
 
 #include "edid/EdidBlock.h"
@@ -8,26 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdint>
 
 namespace {
-
-// A block with the standard header, some content and a correct 256-byte checksum.
-QByteArray validBlock()
-{
-    QByteArray block(256, '\0');
-    const char header[] = {0,          char(0xFF), char(0xFF), char(0xFF),
-                           char(0xFF), char(0xFF), char(0xFF), 0};
-    std::copy(std::begin(header), std::end(header), block.begin());
-    for (int i = 8; i < 255; ++i)
-        block[i] = char((i * 37 + 11) & 0xFF);
-    unsigned sum = 0;
-    for (int i = 0; i < 255; ++i)
-        sum += std::uint8_t(block[i]);
-    block[255] = char((256 - sum % 256) % 256);
-    return block;
-}
 
 unsigned byteSum(const QByteArray &bytes, int from, int count)
 {
@@ -55,7 +39,7 @@ private slots:
 
 void TestEdidBlock::validityRules()
 {
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     const auto accepted = EdidBlock::Validate(block);
     QVERIFY(accepted);
     QCOMPARE(EdidBlock::ToByteArray(*accepted), block);
@@ -102,7 +86,7 @@ void TestEdidBlock::gridTexts()
              QStringList({"00", "10", "20", "30", "40", "50", "60", "70", "80", "90", "A0", "B0",
                           "C0", "D0", "E0", "F0"}));
 
-    const auto block = EdidBlock::Validate(validBlock());
+    const auto block = EdidBlock::Validate(ValidEdidBlock());
     QVERIFY(block);
     const QStringList cells = EdidBlock::CellTexts(*block);
     QCOMPARE(cells.size(), 256);
@@ -115,7 +99,7 @@ void TestEdidBlock::gridTexts()
 
 void TestEdidBlock::collectFromCells()
 {
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     const auto valid = EdidBlock::Validate(block);
     QVERIFY(valid);
     QStringList cells = EdidBlock::CellTexts(*valid);
@@ -183,19 +167,19 @@ void TestEdidBlock::readingFiles()
     using Outcome = EdidFileContent::Outcome;
 
     const QString exact = dir.filePath("exact.bin");
-    QVERIFY(WriteFileBytes(exact, validBlock()));
+    QVERIFY(WriteFileBytes(exact, ValidEdidBlock()));
     EdidFileContent content = EdidBlock::ReadFile(exact);
     QCOMPARE(content.outcome, Outcome::Loaded);
-    QCOMPARE(content.bytes, validBlock());
+    QCOMPARE(content.bytes, ValidEdidBlock());
 
     const QString longer = dir.filePath("longer.bin");
-    QVERIFY(WriteFileBytes(longer, validBlock() + 'x'));
+    QVERIFY(WriteFileBytes(longer, ValidEdidBlock() + 'x'));
     content = EdidBlock::ReadFile(longer);
     QCOMPARE(content.outcome, Outcome::Loaded);
     QCOMPARE(content.bytes.size(), 257);
 
     const QString small = dir.filePath("small.bin");
-    QVERIFY(WriteFileBytes(small, validBlock().left(128)));
+    QVERIFY(WriteFileBytes(small, ValidEdidBlock().left(128)));
     content = EdidBlock::ReadFile(small);
     QCOMPARE(content.outcome, Outcome::WrongSize);
     QVERIFY(content.bytes.isEmpty());
@@ -223,7 +207,7 @@ void TestEdidBlock::writeThenReadGivesTheBlock()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const auto block = EdidBlock::Validate(validBlock() + 'x');
+    const auto block = EdidBlock::Validate(ValidEdidBlock() + 'x');
     QVERIFY(block);
     const QString path = dir.filePath("saved.bin");
     QString error;

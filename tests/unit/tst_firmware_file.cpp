@@ -1,4 +1,7 @@
+#include "TestBytes.h"
+
 #include "firmware/FirmwareFile.h"
+#include "link/ByteSpan.h"
 #include "link/Frames.h"
 #include "link/Scrambler.h"
 
@@ -8,26 +11,6 @@
 #include <vector>
 
 namespace {
-
-std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
-}
-
-std::vector<std::uint8_t> sampleImage(std::size_t size, int seed)
-{
-    std::vector<std::uint8_t> image(size);
-    for (std::size_t i = 0; i < size; ++i)
-        image[i] = std::uint8_t(i * 31 + std::size_t(seed) * 7);
-    return image;
-}
-
-QByteArray record(std::uint8_t kind, std::uint16_t part, std::uint8_t v1, std::uint8_t v2,
-                  const std::vector<std::uint8_t> &image)
-{
-    const auto built = FirmwareFile::BuildPartRecord(kind, part, v1, v2, image);
-    return built ? *built : QByteArray();
-}
 
 std::uint8_t at(const QByteArray &bytes, int index)
 {
@@ -70,9 +53,9 @@ private slots:
 
 void TestFirmwareFile::slavePartRecord()
 {
-    const auto image = sampleImage(300, 1);
+    const auto image = Image(300, 1);
     const QByteArray rec =
-        record(PartKindSlave, 3, ParseVersionByte("2"), ParseVersionByte("10"), image);
+        PartRecord(PartKindSlave, 3, ParseVersionByte("2"), ParseVersionByte("10"), image);
     QCOMPARE(rec.size(), 143 + 300);
     QCOMPARE(byteSum(rec, 0, 143), 0u);
 
@@ -90,10 +73,10 @@ void TestFirmwareFile::slavePartRecord()
     QCOMPARE(rec.mid(128, 14), fields);
 
     // The image follows scrambled; the key restarts at every part.
-    std::vector<std::uint8_t> scrambled = image;
+    std::vector<std::uint8_t> scrambled(image.begin(), image.end());
     Scrambler::EncodeImage(scrambled);
-    QCOMPARE(rec.mid(143), QByteArray(reinterpret_cast<const char *>(scrambled.data()), 300));
-    QCOMPARE(record(PartKindSlave, 3, 2, 10, image), rec); // nothing depends on time
+    QCOMPARE(rec.mid(143), AsByteArray(scrambled));
+    QCOMPARE(PartRecord(PartKindSlave, 3, 2, 10, image), rec); // nothing depends on time
 }
 
 void TestFirmwareFile::mergedFileNames()
@@ -176,13 +159,13 @@ void TestFirmwareFile::scramblingRoundTrip()
 
 void TestFirmwareFile::emptyImage()
 {
-    const QByteArray rec = record(PartKindMain, 1, 1, 2, {});
+    const QByteArray rec = PartRecord(PartKindMain, 1, 1, 2, QByteArray());
     QCOMPARE(rec.size(), 143);
     QCOMPARE(rec.mid(138, 4), QByteArray(4, 0));
     QCOMPARE(byteSum(rec, 0, 143), 0u);
 
     // There is nothing to send for such a part; the part after it is still found.
-    const QByteArray file = rec + record(PartKindSlave, 1, 3, 4, sampleImage(5, 2));
+    const QByteArray file = rec + PartRecord(PartKindSlave, 1, 3, 4, Image(5, 2));
     const auto parts = FirmwareFile::ReadParts(file);
     QCOMPARE(parts.size(), std::size_t(2));
     QCOMPARE(parts[0].error, PartError::EmptyImage);
@@ -192,17 +175,17 @@ void TestFirmwareFile::emptyImage()
 
 void TestFirmwareFile::readsPartsBack()
 {
-    const auto mainImage = sampleImage(600, 3);
-    const auto irImage = sampleImage(33, 4);
-    const QByteArray file =
-        record(PartKindMain, 1, 1, 2, mainImage) + record(PartKindSlave, 2, 255, 0, irImage);
+    const auto mainImage = Image(600, 3);
+    const auto irImage = Image(33, 4);
+    const QByteArray file = PartRecord(PartKindMain, 1, 1, 2, mainImage) +
+                            PartRecord(PartKindSlave, 2, 255, 0, irImage);
     const auto parts = FirmwareFile::ReadParts(file);
     QCOMPARE(parts.size(), std::size_t(2));
 
     const PartRead &first = parts[0];
     QCOMPARE(first.error, PartError::None);
     QCOMPARE(first.part.name, QString("Part_1.1.1.2"));
-    QCOMPARE(first.part.image, QByteArray(reinterpret_cast<const char *>(mainImage.data()), 600));
+    QCOMPARE(first.part.image, mainImage);
     const TCommandFrame expectedStart = MakeFrame(0x20, 1, 1, 0, 1, 2);
     QVERIFY(first.part.startFrame == expectedStart);
     for (int i = 0; i < 10; ++i)
@@ -214,13 +197,13 @@ void TestFirmwareFile::readsPartsBack()
     QCOMPARE(second.nextOffset, std::size_t(file.size()));
     QCOMPARE(second.part.name, QString("Part_2.2.255.0"));
     QVERIFY(second.part.startFrame == MakeFrame(0x20, 2, 2, 0, 255, 0));
-    QCOMPARE(second.part.image, QByteArray(reinterpret_cast<const char *>(irImage.data()), 33));
+    QCOMPARE(second.part.image, irImage);
 }
 
 void TestFirmwareFile::readerRefusesBrokenFiles()
 {
-    const QByteArray one = record(PartKindMain, 1, 1, 2, sampleImage(400, 5));
-    const QByteArray two = one + record(PartKindSlave, 1, 1, 0, sampleImage(100, 6));
+    const QByteArray one = PartRecord(PartKindMain, 1, 1, 2, Image(400, 5));
+    const QByteArray two = one + PartRecord(PartKindSlave, 1, 1, 0, Image(100, 6));
 
     auto errors = [](const QByteArray &file) {
         std::vector<PartError> result;
@@ -252,14 +235,14 @@ void TestFirmwareFile::readerRefusesBrokenFiles()
 
     // Zero bytes have a matching checksum but are no part.
     QVERIFY(errors(QByteArray(143, 0)) == std::vector<E>({E::BadCommand}));
-    QCOMPARE(FirmwareFile::ReadPart(bytesOf(two), std::size_t(two.size()) + 5).error,
+    QCOMPARE(FirmwareFile::ReadPart(ByteSpan(two), std::size_t(two.size()) + 5).error,
              E::TruncatedHeader);
 }
 
 void TestFirmwareFile::readerSkipsUnusableParts()
 {
-    QByteArray file = record(PartKindSlave, 3, 1, 1, sampleImage(50, 7)) +
-                      record(PartKindSlave, 1, 2, 2, sampleImage(60, 8));
+    QByteArray file = PartRecord(PartKindSlave, 3, 1, 1, Image(50, 7)) +
+                      PartRecord(PartKindSlave, 1, 2, 2, Image(60, 8));
     patchHeader(file, 0, 129, 3);
     const auto parts = FirmwareFile::ReadParts(file);
     QCOMPARE(parts.size(), std::size_t(2));

@@ -1,4 +1,5 @@
 #include "LinkRig.h"
+#include "TestBytes.h"
 
 #include "link/Scrambler.h"
 
@@ -12,14 +13,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::uint8_t Declined = 0x44;
-
-QByteArray Image(int size)
-{
-    QByteArray image(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        image[i] = char(i * 7 + 3);
-    return image;
-}
 
 std::uint16_t Param(const QByteArray &bytes, int index)
 {
@@ -110,7 +103,7 @@ private slots:
     {
         LinkRig rig;
         FirmwareSwitcher device(rig);
-        const QByteArray image = Image(600);
+        const QByteArray image = Image(600, 0);
         rig.link.WriteStream = image;
         TCommandResult result;
         rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 3, 0, 2, 10), result);
@@ -163,7 +156,7 @@ private slots:
     {
         LinkRig rig;
         FirmwareSwitcher device(rig);
-        rig.link.WriteStream = Image(600);
+        rig.link.WriteStream = Image(600, 0);
         TCommandResult result;
         rig.link.WriteMainFirmware(MakeFrame(0x20, 1, 1, 0, 1, 2), result);
 
@@ -214,7 +207,7 @@ private slots:
             device.verdict = [](int index, const QByteArray &, int r4) {
                 return index == 0 ? Declined : r4;
             };
-            rig.link.WriteStream = Image(100);
+            rig.link.WriteStream = Image(100, 0);
             TCommandResult result;
             rig.link.WriteMainFirmware(MakeFrame(0x20, 1, 1, 0, 7, 9), result);
             QCOMPARE(result.Success, std::uint8_t(1));
@@ -230,7 +223,7 @@ private slots:
             device.verdict = [](int index, const QByteArray &, int r4) {
                 return index == 0 ? 0x00 : r4;
             };
-            rig.link.WriteStream = Image(100);
+            rig.link.WriteStream = Image(100, 0);
             TCommandResult result;
             rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 1), result);
             QCOMPARE(result.Success, std::uint8_t(0));
@@ -244,7 +237,7 @@ private slots:
             device.verdict = [](int index, const QByteArray &, int r4) {
                 return index == 2 ? Declined : r4;
             };
-            rig.link.WriteStream = Image(100);
+            rig.link.WriteStream = Image(100, 0);
             TCommandResult result;
             rig.link.WriteMainFirmware(MakeFrame(0x20, 1, 1), result);
             QCOMPARE(result.Success, std::uint8_t(1));
@@ -261,7 +254,7 @@ private slots:
             const bool secondPacket = written.size() > 13 && Param(written, 4) == 1;
             return secondPacket ? Declined : r4;
         };
-        rig.link.WriteStream = Image(600);
+        rig.link.WriteStream = Image(600, 0);
         TCommandResult result;
         rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 2, 0, 1, 0), result);
 
@@ -290,7 +283,7 @@ private slots:
                 }
                 return r4;
             };
-            rig.link.WriteStream = Image(300);
+            rig.link.WriteStream = Image(300, 0);
             TCommandResult result;
             rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 1), result);
             QCOMPARE(result.Success, std::uint8_t(1));
@@ -306,7 +299,7 @@ private slots:
             device.verdict = [](int, const QByteArray &written, int r4) {
                 return written.size() > 13 ? int(StatusReady) : r4;
             };
-            rig.link.WriteStream = Image(300);
+            rig.link.WriteStream = Image(300, 0);
             TCommandResult result;
             rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 1), result);
             QCOMPARE(result.Success, std::uint8_t(0));
@@ -320,7 +313,7 @@ private slots:
             device.verdict = [](int index, const QByteArray &, int r4) {
                 return index == 0 ? r4 : -1;
             };
-            rig.link.WriteStream = Image(10);
+            rig.link.WriteStream = Image(10, 0);
             TCommandResult result;
             rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 1), result);
             QCOMPARE(result.Success, std::uint8_t(0));
@@ -337,7 +330,7 @@ private slots:
                     device.port.failWrites = true;
                 return r4;
             };
-            rig.link.WriteStream = Image(600);
+            rig.link.WriteStream = Image(600, 0);
             TCommandResult result;
             rig.link.WriteSlaveFirmware(MakeFrame(0x20, 2, 1), result);
             QCOMPARE(result.Success, std::uint8_t(0));

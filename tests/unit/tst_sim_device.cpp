@@ -1,5 +1,5 @@
-#include "edid/EdidBlock.h"
-#include "link/Frames.h"
+#include "TestBytes.h"
+
 #include "SimEdid.h"
 #include "SimExchange.h"
 #include "SimNetworkModule.h"
@@ -7,6 +7,8 @@
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
+#include "edid/EdidBlock.h"
+#include "link/Frames.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -22,17 +24,12 @@
 
 namespace {
 
-QByteArray Block(const SimEdidBlock &block)
-{
-    return QByteArray(reinterpret_cast<const char *>(block.data()), qsizetype(block.size()));
-}
-
 QByteArray Packet(std::uint8_t sub, std::uint16_t status, const QByteArray &data)
 {
     const TDataPacket packet = BuildDataPacket(
         MakeFrame(0x03, sub), status, 0, 0,
         {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())});
-    return QByteArray(reinterpret_cast<const char *>(packet.data()), qsizetype(packet.size()));
+    return AsByteArray(packet);
 }
 
 QByteArray Hex(const char *hex)
@@ -116,12 +113,12 @@ void tst_SimDevice::answers()
 void tst_SimDevice::routingChangesState()
 {
     SwitcherDevice device;
-    QCOMPARE(Exchange(device, Frame(0x02, 0x03, 3, 2)), Hex("a55b02030300020000000000f6"));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, 3, 2)), Hex("a55b02030300020000000000f6"));
     QCOMPARE(device.state().routing[1], 3);
-    QCOMPARE(Exchange(device, Frame(0x02, 0x01, 2)), Hex("a55b02010200030000000000f8"));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x01, 2)), Hex("a55b02010200030000000000f8"));
     // Ports that do not exist are refused and change nothing.
-    QCOMPARE(quint8(Exchange(device, Frame(0x02, 0x03, 5, 1)).at(4)), 0xFF);
-    QCOMPARE(quint8(Exchange(device, Frame(0x02, 0x03, 1, 0)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x02, 0x03, 5, 1)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x02, 0x03, 1, 0)).at(4)), 0xFF);
     QCOMPARE(device.state().routing[0], 1);
 }
 
@@ -129,22 +126,22 @@ void tst_SimDevice::assemblesFramesFromAnyPieces()
 {
     SwitcherDevice device;
     QSignalSpy spy(&device, &SwitcherDevice::transmit);
-    const QByteArray kind = Frame(0x01, 0x01, 0xFE);
+    const QByteArray kind = FrameBytes(0x01, 0x01, 0xFE);
     for (char byte : kind)
         device.receive(QByteArray(1, byte));
     QCOMPARE(spy.count(), 1);
 
     // Garbage, a lone lead-in and a broken frame before a good one: only the good one is
     // answered, the broken one is kept aside.
-    QByteArray broken = Frame(0x01, 0x02, 0xFE);
+    QByteArray broken = FrameBytes(0x01, 0x02, 0xFE);
     broken[12] = char(broken[12] ^ 0x01);
-    device.receive(Hex("00ff5ba5") + broken + Frame(0x01, 0x03, 0xFE));
+    device.receive(Hex("00ff5ba5") + broken + FrameBytes(0x01, 0x03, 0xFE));
     QCOMPARE(spy.count(), 2);
     QCOMPARE(spy.at(1).at(0).toByteArray(), Hex("a55b01030100020000000000f9"));
     QCOMPARE(device.state().rejected, QList<QByteArray>{broken});
 
     // Two frames in one write get two answers, in order.
-    QCOMPARE(Exchange(device, Frame(0x01, 0x04, 1) + Frame(0x01, 0x05, 3)),
+    QCOMPARE(Exchange(device, FrameBytes(0x01, 0x04, 1) + FrameBytes(0x01, 0x05, 3)),
              Hex("a55b01040100000000000000fa") + Hex("a55b01050300ff0000000000f8"));
     QCOMPARE(device.state().received.size(), 4);
 }
@@ -152,139 +149,139 @@ void tst_SimDevice::assemblesFramesFromAnyPieces()
 void tst_SimDevice::edidReadExchange()
 {
     SwitcherDevice device;
-    const QByteArray display = Block(device.state().displayEdid[0]);
+    const QByteArray display = AsByteArray(device.state().displayEdid[0]);
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0xF001)), Frame(0x03, 0x05, 0xAA));
-    const QByteArray packet = Exchange(device, Frame(0x03, 0x05, 0x00AA));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0xF001)), FrameBytes(0x03, 0x05, 0xAA));
+    const QByteArray packet = Exchange(device, FrameBytes(0x03, 0x05, 0x00AA));
     QCOMPARE(packet.size(), 270);
-    QCOMPARE(packet.left(13), Frame(0x03, 0x05, 0x0056, 256));
+    QCOMPARE(packet.left(13), FrameBytes(0x03, 0x05, 0x0056, 256));
     QCOMPARE(quint8(packet[13]),
              DataChecksum({reinterpret_cast<const std::uint8_t *>(display.constData()), 256}));
     QCOMPARE(packet.mid(14), display);
 
     // A repeat request gets the same packet again; there is nothing after the last one.
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0x00FF)), packet);
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0x0000)), Frame(0x03, 0x05, 0xFF));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0x00FF)), packet);
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0x0000)), FrameBytes(0x03, 0x05, 0xFF));
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0xF200)), Frame(0x03, 0x05, 0xAA));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0x00AA)).mid(14),
-             Block(device.state().userMemory[1]));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0xF200)), FrameBytes(0x03, 0x05, 0xAA));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0x00AA)).mid(14),
+             AsByteArray(device.state().userMemory[1]));
 }
 
 void tst_SimDevice::edidReadRefusals()
 {
     SwitcherDevice device;
     // Output 3 has no display; 0xF005 is no output; a request without a started read.
-    QCOMPARE(quint8(Exchange(device, Frame(0x03, 0x05, 0xF003)).at(4)), 0xFF);
-    QCOMPARE(quint8(Exchange(device, Frame(0x03, 0x05, 0xF005)).at(4)), 0xFF);
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0x00AA)), Frame(0x03, 0x05, 0xFF));
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x03, 0x05, 0xF003)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x03, 0x05, 0xF005)).at(4)), 0xFF);
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0x00AA)), FrameBytes(0x03, 0x05, 0xFF));
 }
 
 void tst_SimDevice::edidDownloadStoresBlock()
 {
     SwitcherDevice device;
-    const QByteArray block = Block(SimEdid::Builtin(0xF00C));
+    const QByteArray block = AsByteArray(SimEdid::Builtin(0xF00C));
     const QByteArray packet = Packet(0x07, 0x0056, block);
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x07, 0xF002)), Frame(0x03, 0x07, 0xAA));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x07, 0xF002)), FrameBytes(0x03, 0x07, 0xAA));
     // The answer echoes the packet header with r4 = 0x00.
     QCOMPARE(Exchange(device, packet.left(100)), QByteArray());
-    QCOMPARE(Exchange(device, packet.mid(100)), Frame(0x03, 0x07, 0x0000, 256));
-    QCOMPARE(Block(device.state().inputEdid[1]), block);
-    QCOMPARE(Block(device.state().inputEdid[0]), Block(device.state().defaultEdid));
+    QCOMPARE(Exchange(device, packet.mid(100)), FrameBytes(0x03, 0x07, 0x0000, 256));
+    QCOMPARE(AsByteArray(device.state().inputEdid[1]), block);
+    QCOMPARE(AsByteArray(device.state().inputEdid[0]), AsByteArray(device.state().defaultEdid));
     QCOMPARE(device.state().received.last(), packet);
 
     // Frames are read as frames again.
-    QCOMPARE(Exchange(device, Frame(0x01, 0x01, 0xFE)), Hex("a55b01010100000000000000fd"));
+    QCOMPARE(Exchange(device, FrameBytes(0x01, 0x01, 0xFE)), Hex("a55b01010100000000000000fd"));
 
     // All inputs, and a user memory.
-    const QByteArray other = Block(SimEdid::Builtin(0xF00D));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x06, 0xF0FE)), Frame(0x03, 0x06, 0xAA));
+    const QByteArray other = AsByteArray(SimEdid::Builtin(0xF00D));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x06, 0xF0FE)), FrameBytes(0x03, 0x06, 0xAA));
     QCOMPARE(quint8(Exchange(device, Packet(0x06, 0x0056, other)).at(4)), 0x00);
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(Block(device.state().inputEdid[std::size_t(i)]), other);
-    QCOMPARE(Exchange(device, Frame(0x03, 0x07, 0xF100)), Frame(0x03, 0x07, 0xAA));
+        QCOMPARE(AsByteArray(device.state().inputEdid[std::size_t(i)]), other);
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x07, 0xF100)), FrameBytes(0x03, 0x07, 0xAA));
     QCOMPARE(quint8(Exchange(device, Packet(0x07, 0x0056, block)).at(4)), 0x00);
-    QCOMPARE(Block(device.state().userMemory[0]), block);
+    QCOMPARE(AsByteArray(device.state().userMemory[0]), block);
 
     // A block in two packets, 200 + 56 bytes.
-    QCOMPARE(Exchange(device, Frame(0x03, 0x07, 0xF004)), Frame(0x03, 0x07, 0xAA));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x07, 0xF004)), FrameBytes(0x03, 0x07, 0xAA));
     QCOMPARE(quint8(Exchange(device, Packet(0x07, 0x00AA, other.left(200))).at(4)), 0x00);
-    QCOMPARE(Block(device.state().inputEdid[3]), other);
+    QCOMPARE(AsByteArray(device.state().inputEdid[3]), other);
     QCOMPARE(quint8(Exchange(device, Packet(0x07, 0x0056, block.mid(200))).at(4)), 0x00);
-    QCOMPARE(Block(device.state().inputEdid[3]), other.left(200) + block.mid(200));
+    QCOMPARE(AsByteArray(device.state().inputEdid[3]), other.left(200) + block.mid(200));
 }
 
 void tst_SimDevice::edidDownloadRejectsBadPackets()
 {
     SwitcherDevice device;
-    const QByteArray block = Block(SimEdid::Builtin(0xF003));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x07, 0xF001)), Frame(0x03, 0x07, 0xAA));
+    const QByteArray block = AsByteArray(SimEdid::Builtin(0xF003));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x07, 0xF001)), FrameBytes(0x03, 0x07, 0xAA));
 
     QByteArray badData = Packet(0x07, 0x0056, block);
     badData[20] = char(badData[20] ^ 0x40);
-    QCOMPARE(Exchange(device, badData), Frame(0x03, 0x07, 0xFF, 256));
+    QCOMPARE(Exchange(device, badData), FrameBytes(0x03, 0x07, 0xFF, 256));
     // A last packet that leaves the block short is refused too.
     QCOMPARE(quint8(Exchange(device, Packet(0x07, 0x0056, block.left(100))).at(4)), 0xFF);
-    QCOMPARE(Block(device.state().inputEdid[0]), Block(device.state().defaultEdid));
+    QCOMPARE(AsByteArray(device.state().inputEdid[0]), AsByteArray(device.state().defaultEdid));
 
     // The controller repeats the packet; the good copy is taken.
     QCOMPARE(quint8(Exchange(device, Packet(0x07, 0x0056, block)).at(4)), 0x00);
-    QCOMPARE(Block(device.state().inputEdid[0]), block);
+    QCOMPARE(AsByteArray(device.state().inputEdid[0]), block);
 
     // Targets that do not exist.
-    QCOMPARE(quint8(Exchange(device, Frame(0x03, 0x07, 0xF005)).at(4)), 0xFF);
-    QCOMPARE(quint8(Exchange(device, Frame(0x03, 0x06, 0xF001)).at(4)), 0xFF);
-    QCOMPARE(quint8(Exchange(device, Frame(0x03, 0x07, 0xF300)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x03, 0x07, 0xF005)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x03, 0x06, 0xF001)).at(4)), 0xFF);
+    QCOMPARE(quint8(Exchange(device, FrameBytes(0x03, 0x07, 0xF300)).at(4)), 0xFF);
 }
 
 void tst_SimDevice::edidCommandsChangeInputs()
 {
     SwitcherDevice device;
     auto &state = device.state();
-    QCOMPARE(Exchange(device, Frame(0x03, 0x08, 0x00F0)), Frame(0x03, 0x08, 0x00));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x02, 0xF00C, 3)), Frame(0x03, 0x02, 0x00, 3));
-    QCOMPARE(Block(state.inputEdid[2]), Block(state.builtinEdid[11]));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x08, 0x00F0)), FrameBytes(0x03, 0x08, 0x00));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x02, 0xF00C, 3)), FrameBytes(0x03, 0x02, 0x00, 3));
+    QCOMPARE(AsByteArray(state.inputEdid[2]), AsByteArray(state.builtinEdid[11]));
     QCOMPARE(state.inputEdidMode[2], 0xF00C);
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x01, 0xF200)), Frame(0x03, 0x01, 0x00));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x01, 0xF200)), FrameBytes(0x03, 0x01, 0x00));
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(Block(state.inputEdid[std::size_t(i)]), Block(state.userMemory[1]));
+        QCOMPARE(AsByteArray(state.inputEdid[std::size_t(i)]), AsByteArray(state.userMemory[1]));
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x04, 4, 1)), Frame(0x03, 0x04, 0x00, 1));
-    QCOMPARE(Block(state.inputEdid[0]), Block(state.displayEdid[3]));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x03, 2)), Frame(0x03, 0x03, 0x00));
-    QCOMPARE(Block(state.inputEdid[3]), Block(state.displayEdid[1]));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x04, 4, 1)), FrameBytes(0x03, 0x04, 0x00, 1));
+    QCOMPARE(AsByteArray(state.inputEdid[0]), AsByteArray(state.displayEdid[3]));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x03, 2)), FrameBytes(0x03, 0x03, 0x00));
+    QCOMPARE(AsByteArray(state.inputEdid[3]), AsByteArray(state.displayEdid[1]));
     // No display on output 3.
-    QCOMPARE(Exchange(device, Frame(0x03, 0x03, 3)), Frame(0x03, 0x03, 0xFF));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x03, 3)), FrameBytes(0x03, 0x03, 0xFF));
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x0A, 2)), Frame(0x03, 0x0A, 0x00));
-    QCOMPARE(Block(state.inputEdid[1]), Block(state.defaultEdid));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x09, 0x00FE)), Frame(0x03, 0x09, 0x00));
-    QCOMPARE(Block(state.inputEdid[3]), Block(state.defaultEdid));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x0A, 2)), FrameBytes(0x03, 0x0A, 0x00));
+    QCOMPARE(AsByteArray(state.inputEdid[1]), AsByteArray(state.defaultEdid));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x09, 0x00FE)), FrameBytes(0x03, 0x09, 0x00));
+    QCOMPARE(AsByteArray(state.inputEdid[3]), AsByteArray(state.defaultEdid));
 
-    QCOMPARE(Exchange(device, Frame(0x03, 0x01, 0xF010)), Frame(0x03, 0x01, 0xFF));
-    QCOMPARE(Exchange(device, Frame(0x04, 0x03, 0x00F0)), Frame(0x04, 0x03, 0x00));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x01, 0xF010)), FrameBytes(0x03, 0x01, 0xFF));
+    QCOMPARE(Exchange(device, FrameBytes(0x04, 0x03, 0x00F0)), FrameBytes(0x04, 0x03, 0x00));
     QVERIFY(!state.irEnabled);
-    QCOMPARE(Exchange(device, Frame(0x04, 0x03, 0x000F)), Frame(0x04, 0x03, 0x00));
+    QCOMPARE(Exchange(device, FrameBytes(0x04, 0x03, 0x000F)), FrameBytes(0x04, 0x03, 0x00));
     QVERIFY(state.irEnabled);
-    QCOMPARE(Exchange(device, Frame(0x04, 0x03, 0x0001)), Frame(0x04, 0x03, 0xFF));
+    QCOMPARE(Exchange(device, FrameBytes(0x04, 0x03, 0x0001)), FrameBytes(0x04, 0x03, 0xFF));
 }
 
 void tst_SimDevice::lockedControlModeRefusesChanges()
 {
     SwitcherDevice device;
     device.state().edidControlMode = EdidControlLocked;
-    QCOMPARE(Exchange(device, Frame(0x03, 0x0B)), Hex("a55b030b0f00000000000000e3"));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x0B)), Hex("a55b030b0f00000000000000e3"));
     for (std::uint8_t sub : {0x01, 0x02, 0x03, 0x04, 0x06, 0x07, 0x08, 0x09, 0x0A}) {
-        const QByteArray answer = Exchange(device, Frame(0x03, sub, 0xF001, 1));
+        const QByteArray answer = Exchange(device, FrameBytes(0x03, sub, 0xF001, 1));
         QCOMPARE(answer.size(), 13);
         QCOMPARE(quint8(answer[4]), 0xFF);
     }
-    QCOMPARE(Block(device.state().inputEdid[0]), Block(device.state().defaultEdid));
+    QCOMPARE(AsByteArray(device.state().inputEdid[0]), AsByteArray(device.state().defaultEdid));
     // Reading changes nothing and stays allowed.
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0xF100)), Frame(0x03, 0x05, 0xAA));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0xAA)).size(), 270);
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0xF100)), FrameBytes(0x03, 0x05, 0xAA));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0xAA)).size(), 270);
 }
 
 void tst_SimDevice::builtinEdidBlocksAreComplete()
@@ -323,7 +320,7 @@ void tst_SimDevice::builtinEdidBlocksAreComplete()
 void tst_SimDevice::faultsApplyToCountedAnswers()
 {
     SwitcherDevice device;
-    const QByteArray request = Frame(0x01, 0x02, 0xFE);
+    const QByteArray request = FrameBytes(0x01, 0x02, 0xFE);
     const QByteArray good = Hex("a55b01020400040000000000f5");
 
     device.faults().arm(SimFault::Silence, 2);
@@ -348,20 +345,20 @@ void tst_SimDevice::faultsApplyToCountedAnswers()
     device.faults().disarm(SimFault::Refuse);
 
     // A refused data packet fails its header check as well.
-    device.receive(Frame(0x03, 0x05, 0xF001));
+    device.receive(FrameBytes(0x03, 0x05, 0xF001));
     device.faults().arm(SimFault::Refuse);
-    answer = Exchange(device, Frame(0x03, 0x05, 0xAA));
+    answer = Exchange(device, FrameBytes(0x03, 0x05, 0xAA));
     QCOMPARE(answer.size(), 270);
     QCOMPARE(quint8(answer[4]), 0xFF);
     QVERIFY(ChecksumOk(answer));
-    QCOMPARE(Exchange(device, Frame(0x03, 0x05, 0xFF)).at(4), char(0x56));
+    QCOMPARE(Exchange(device, FrameBytes(0x03, 0x05, 0xFF)).at(4), char(0x56));
 }
 
 void tst_SimDevice::splitExtraAndDelayFaults()
 {
     SwitcherDevice device;
     QSignalSpy spy(&device, &SwitcherDevice::transmit);
-    const QByteArray request = Frame(0x01, 0x03, 0xFE);
+    const QByteArray request = FrameBytes(0x01, 0x03, 0xFE);
     const QByteArray good = Hex("a55b01030100020000000000f9");
 
     device.faults().arm(SimFault::Split);
@@ -407,18 +404,18 @@ void tst_SimDevice::pacedLineLimitsRate()
         out += bytes;
         largest = std::max(largest, bytes.size());
     });
-    device.receive(Frame(0x03, 0x05, 0xF002));
+    device.receive(FrameBytes(0x03, 0x05, 0xF002));
     QTRY_COMPARE_WITH_TIMEOUT(out.size(), 13, 1000);
     out.clear();
     timer.start();
-    device.receive(Frame(0x03, 0x05, 0xAA));
+    device.receive(FrameBytes(0x03, 0x05, 0xAA));
     QTRY_COMPARE_WITH_TIMEOUT(out.size(), 270, 2000);
     // No byte arrives before it has crossed the wire: the first 32 bytes after the 13-byte
     // request take 23.4 ms, all 270 take 147.4 ms.
     QVERIFY2(firstSliceMs >= 23, QByteArray::number(firstSliceMs));
     QVERIFY2(timer.elapsed() >= 147, QByteArray::number(timer.elapsed()));
     QVERIFY(largest <= 32);
-    QCOMPARE(out.mid(14), Block(device.state().displayEdid[1]));
+    QCOMPARE(out.mid(14), AsByteArray(device.state().displayEdid[1]));
 }
 
 void tst_SimDevice::extensionHandlers()
@@ -438,14 +435,14 @@ void tst_SimDevice::extensionHandlers()
             });
         device.reply(request, StatusReady);
     });
-    QCOMPARE(Exchange(device, Frame(0x20, 0x02, 7)), Frame(0x20, 0x02, 0xAA));
+    QCOMPARE(Exchange(device, FrameBytes(0x20, 0x02, 7)), FrameBytes(0x20, 0x02, 0xAA));
     const QByteArray data(88, 'x');
     TDataPacket full = BuildDataPacket(
         MakeFrame(0x20, 0x02), PacketLast, 7, 0,
         {reinterpret_cast<const std::uint8_t *>(data.constData()), std::size_t(data.size())});
     const QByteArray shortPacket(reinterpret_cast<const char *>(full.data()), 14 + 88);
-    QCOMPARE(Exchange(device, shortPacket + Frame(0x01, 0x01, 0xFE)),
-             Frame(0x20, 0x02, 0x00, 88) + Hex("a55b01010100000000000000fd"));
+    QCOMPARE(Exchange(device, shortPacket + FrameBytes(0x01, 0x01, 0xFE)),
+             FrameBytes(0x20, 0x02, 0x00, 88) + Hex("a55b01010100000000000000fd"));
     QCOMPARE(packets, QList<QByteArray>{shortPacket});
 
     QList<QByteArray> records;
@@ -453,7 +450,7 @@ void tst_SimDevice::extensionHandlers()
     QByteArray record = Hex("5E17C2A04B9D38E6F1027A4CD95B6E13");
     record += QByteArray(16, '\x01');
     QCOMPARE(Exchange(device, Hex("5e00") + record.left(20)), QByteArray());
-    QCOMPARE(Exchange(device, record.mid(20) + Frame(0x01, 0x01, 0xFE)),
+    QCOMPARE(Exchange(device, record.mid(20) + FrameBytes(0x01, 0x01, 0xFE)),
              Hex("a55b01010100000000000000fd"));
     QCOMPARE(records, QList<QByteArray>{record});
 }
@@ -463,11 +460,11 @@ void tst_SimDevice::restartSilence()
     SwitcherDevice device;
     device.state().restartSilenceMs = 80;
     QSignalSpy restarted(&device, &SwitcherDevice::restarted);
-    QCOMPARE(Exchange(device, Frame(0x80, 0x02, 0x0F)), Frame(0x80, 0x02, 0x00));
+    QCOMPARE(Exchange(device, FrameBytes(0x80, 0x02, 0x0F)), FrameBytes(0x80, 0x02, 0x00));
     QCOMPARE(restarted.count(), 1);
-    QCOMPARE(Exchange(device, Frame(0x01, 0x01)), QByteArray());
+    QCOMPARE(Exchange(device, FrameBytes(0x01, 0x01)), QByteArray());
     QTRY_VERIFY_WITH_TIMEOUT(!device.silent(), 1000);
-    QCOMPARE(Exchange(device, Frame(0x01, 0x01)), Hex("a55b01010100000000000000fd"));
+    QCOMPARE(Exchange(device, FrameBytes(0x01, 0x01)), Hex("a55b01010100000000000000fd"));
     QCOMPARE(device.state().restarts, 1);
 }
 
@@ -545,7 +542,7 @@ void tst_SimDevice::ptyExchange()
     const int fd = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     QVERIFY(fd >= 0);
 
-    const QByteArray request = Frame(0x02, 0x01, 2);
+    const QByteArray request = FrameBytes(0x02, 0x01, 2);
     QCOMPARE(::write(fd, request.constData(), size_t(request.size())), ssize_t(13));
     QByteArray answer;
     QElapsedTimer timer;
@@ -581,7 +578,7 @@ void tst_SimDevice::serialPortOnPty()
     port.setBaudRate(19200);
     QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
     QVERIFY(port.clear());
-    port.write(Frame(0x01, 0x03, 0xFE));
+    port.write(FrameBytes(0x01, 0x03, 0xFE));
     QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), qint64(13), 2000);
     QCOMPARE(port.readAll(), Hex("a55b01030100020000000000f9"));
 
@@ -607,9 +604,9 @@ void tst_SimDevice::answersGoBackWhereRequestsCameFrom()
     QVERIFY(client.waitForConnected(2000));
     QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), 2000);
 
-    client.write(Frame(0x01, 0x03, 0xFE));
+    client.write(FrameBytes(0x01, 0x03, 0xFE));
     QTRY_COMPARE_WITH_TIMEOUT(client.bytesAvailable(), qint64(13), 2000);
-    port.write(Frame(0x01, 0x02, 0xFE));
+    port.write(FrameBytes(0x01, 0x02, 0xFE));
     QTRY_COMPARE_WITH_TIMEOUT(port.bytesAvailable(), qint64(13), 2000);
     QCOMPARE(port.readAll(), Hex("a55b01020400040000000000f5"));
     QTest::qWait(30);
@@ -631,7 +628,7 @@ void tst_SimDevice::tcpExchange()
     QVERIFY(connected.wait(2000) || connected.count() == 1);
 
     // Half a frame, then the rest.
-    const QByteArray request = Frame(0x01, 0x02, 0xFE);
+    const QByteArray request = FrameBytes(0x01, 0x02, 0xFE);
     client.write(request.left(6));
     QVERIFY(client.waitForBytesWritten(1000));
     QTest::qWait(20);

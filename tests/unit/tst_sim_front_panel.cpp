@@ -44,7 +44,7 @@ void tst_SimFrontPanel::nextPollSeesFrontPanelRoute()
     QSignalSpy transmitted(&device, &SwitcherDevice::transmit);
     QVERIFY(device.state().frontPanelRoute(2, 3));
     QCOMPARE(transmitted.count(), 0); // the switcher tells nobody
-    QCOMPARE(Exchange(device, Frame(0x02, 0x01, 2)), Frame(0x02, 0x01, 2, 3));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x01, 2)), FrameBytes(0x02, 0x01, 2, 3));
 
     // Ports the switcher does not have change nothing.
     QVERIFY(!device.state().frontPanelRoute(5, 1));
@@ -77,10 +77,10 @@ void tst_SimFrontPanel::size()
     SwitcherDevice device;
     options->applyTo(device.state());
     const auto n = std::uint16_t(size);
-    QCOMPARE(Exchange(device, Frame(0x01, 0x02, 0xFE)), Frame(0x01, 0x02, n, n));
-    QCOMPARE(Exchange(device, Frame(0x02, 0x03, n, n)), Frame(0x02, 0x03, n, n));
-    QCOMPARE(Exchange(device, Frame(0x02, 0x01, n)), Frame(0x02, 0x01, n, n));
-    QCOMPARE(Exchange(device, Frame(0x02, 0x03, 1, n + 1)), Frame(0x02, 0x03, 0xFF, n + 1));
+    QCOMPARE(Exchange(device, FrameBytes(0x01, 0x02, 0xFE)), FrameBytes(0x01, 0x02, n, n));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, n, n)), FrameBytes(0x02, 0x03, n, n));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x01, n)), FrameBytes(0x02, 0x01, n, n));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, 1, n + 1)), FrameBytes(0x02, 0x03, 0xFF, n + 1));
 }
 
 void tst_SimFrontPanel::script_data()

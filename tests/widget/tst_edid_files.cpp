@@ -1,20 +1,17 @@
 #include "EdidPageRig.h"
+#include "TestBytes.h"
 #include "TestFiles.h"
 
 #include "edid/ui/EdidGrid.h"
 #include "edid/ui/EdidPage.h"
 #include "link/KXCOMControl.h"
-#include "shell/ui/MainWindow.h"
-#include "SimEdid.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include <unistd.h>
 
@@ -24,11 +21,6 @@ namespace {
 
 const QString Filter = QStringLiteral("Binary file(*.bin)|*.bin");
 const QString NotValid = QStringLiteral("EDID data not valid.");
-
-QByteArray validBlock(int output = 1)
-{
-    return AsByteArray(SimEdid::Display(output));
-}
 
 } // namespace
 
@@ -57,7 +49,7 @@ void TestEdidFiles::openFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("accepted");
-    const QByteArray valid = validBlock();
+    const QByteArray valid = ValidEdidBlock();
     QByteArray halves = valid; // each half fails its own sum, the whole block still sums to 0
     halves[127] = char(halves[127] + 1);
     halves[255] = char(halves[255] - 1);
@@ -85,26 +77,26 @@ void TestEdidFiles::openFile()
     QFETCH(bool, accepted);
     EdidPageRig rig;
     EdidPage &page = rig.page();
-    const QByteArray before = validBlock(4);
+    const QByteArray before = ValidEdidBlock(4);
     page.ShowEDIDData(&before);
-    rig.form().link()->WriteStream = before;
+    rig.context().link()->WriteStream = before;
     const QString path = m_dir.filePath(QStringLiteral("open.bin"));
     QVERIFY(WriteFileBytes(path, content));
-    rig.shell.dialogs.pushFileName(path);
+    rig.dialogs().pushFileName(path);
 
-    page.BitBtn1->click();
+    rig.click("BitBtn1");
 
-    QCOMPARE(page.edtOpenEDID->text(), path);
-    QCOMPARE(page.edtOpenEDID->cursorPosition(), int(path.size()));
-    QCOMPARE(rig.shell.dialogs.calls().first().filter, Filter);
+    QCOMPARE(rig.child<QLineEdit>("edtOpenEDID")->text(), path);
+    QCOMPARE(rig.child<QLineEdit>("edtOpenEDID")->cursorPosition(), int(path.size()));
+    QCOMPARE(rig.dialogs().calls().first().filter, Filter);
     if (accepted) {
-        QCOMPARE(rig.shell.dialogs.count(), 1);
+        QCOMPARE(rig.dialogs().count(), 1);
         QCOMPARE(rig.gridBlock(), content.left(256));
-        QCOMPARE(rig.form().link()->WriteStream, content);
+        QCOMPARE(rig.context().link()->WriteStream, content);
     } else {
-        QCOMPARE(rig.shell.dialogs.texts(Kind::Error), QStringList{NotValid});
+        QCOMPARE(rig.dialogs().texts(Kind::Error), QStringList{NotValid});
         QCOMPARE(rig.gridBlock(), before);
-        QVERIFY(rig.form().link()->WriteStream.isEmpty());
+        QVERIFY(rig.context().link()->WriteStream.isEmpty());
     }
 }
 
@@ -127,38 +119,38 @@ void TestEdidFiles::unreadableFileKeepsEverything()
     } else if (kind == QStringLiteral("no permission")) {
         if (::geteuid() == 0)
             QSKIP("the superuser reads any file; the directory and missing cases cover this");
-        QVERIFY(WriteFileBytes(path, validBlock()));
+        QVERIFY(WriteFileBytes(path, ValidEdidBlock()));
         QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     }
-    const QByteArray before = validBlock(2);
+    const QByteArray before = ValidEdidBlock(2);
     page.ShowEDIDData(&before);
-    rig.form().link()->WriteStream = before;
-    rig.shell.dialogs.pushFileName(path);
+    rig.context().link()->WriteStream = before;
+    rig.dialogs().pushFileName(path);
 
     page.btnOpenEDIDClick();
 
-    const QStringList errors = rig.shell.dialogs.texts(Kind::Error);
+    const QStringList errors = rig.dialogs().texts(Kind::Error);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first() != NotValid && errors.first().contains(path),
              qPrintable(errors.first()));
     QCOMPARE(rig.gridBlock(), before);
-    QCOMPARE(rig.form().link()->WriteStream, before);
-    QCOMPARE(page.edtOpenEDID->text(), path);
+    QCOMPARE(rig.context().link()->WriteStream, before);
+    QCOMPARE(rig.child<QLineEdit>("edtOpenEDID")->text(), path);
 }
 
 void TestEdidFiles::openCancelledChangesNothing()
 {
     EdidPageRig rig;
     EdidPage &page = rig.page();
-    page.edtOpenEDID->setText(QStringLiteral("/earlier/choice.bin"));
-    rig.form().link()->WriteStream = validBlock();
+    rig.child<QLineEdit>("edtOpenEDID")->setText(QStringLiteral("/earlier/choice.bin"));
+    rig.context().link()->WriteStream = ValidEdidBlock();
 
     page.btnOpenEDIDClick();
 
-    QCOMPARE(rig.shell.dialogs.count(Kind::OpenFile), 1);
-    QCOMPARE(rig.shell.dialogs.count(), 1);
-    QCOMPARE(page.edtOpenEDID->text(), QStringLiteral("/earlier/choice.bin"));
-    QCOMPARE(rig.form().link()->WriteStream, validBlock());
+    QCOMPARE(rig.dialogs().count(Kind::OpenFile), 1);
+    QCOMPARE(rig.dialogs().count(), 1);
+    QCOMPARE(rig.child<QLineEdit>("edtOpenEDID")->text(), QStringLiteral("/earlier/choice.bin"));
+    QCOMPARE(rig.context().link()->WriteStream, ValidEdidBlock());
     QVERIFY(rig.gridEmpty());
 }
 
@@ -168,28 +160,28 @@ void TestEdidFiles::invalidAfterValidKeepsGridAndDownloadRebuilds()
     EdidPage &page = rig.page();
     const QString good = m_dir.filePath(QStringLiteral("good.bin"));
     const QString bad = m_dir.filePath(QStringLiteral("bad.bin"));
-    QVERIFY(WriteFileBytes(good, validBlock(3)));
-    QVERIFY(WriteFileBytes(bad, validBlock(3).left(128)));
-    rig.shell.dialogs.pushFileName(good);
-    rig.shell.dialogs.pushFileName(bad);
+    QVERIFY(WriteFileBytes(good, ValidEdidBlock(3)));
+    QVERIFY(WriteFileBytes(bad, ValidEdidBlock(3).left(128)));
+    rig.dialogs().pushFileName(good);
+    rig.dialogs().pushFileName(bad);
 
     page.btnOpenEDIDClick();
     page.btnOpenEDIDClick();
 
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Error), QStringList{NotValid});
-    QCOMPARE(rig.gridBlock(), validBlock(3));
-    QVERIFY(rig.form().link()->WriteStream.isEmpty());
+    QCOMPARE(rig.dialogs().texts(Kind::Error), QStringList{NotValid});
+    QCOMPARE(rig.gridBlock(), ValidEdidBlock(3));
+    QVERIFY(rig.context().link()->WriteStream.isEmpty());
 
-    page.cbDownloadEDIDInput->setCurrentIndex(2);
-    page.btnDownloadEDID->click();
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
-    QCOMPARE(AsByteArray(rig.sim().inputEdid[1]), validBlock(3));
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(2);
+    rig.click("btnDownloadEDID");
+    QCOMPARE(rig.status(StatusPanel::Operation), QStringLiteral("Done"));
+    QCOMPARE(AsByteArray(rig.sim().inputEdid[1]), ValidEdidBlock(3));
 
     // Clearing the grid leaves the buffers alone.
-    page.btnClearEDIDContent->click();
+    rig.click("btnClearEDIDContent");
     QVERIFY(rig.gridEmpty());
-    QCOMPARE(rig.form().link()->WriteStream, validBlock(3));
-    QCOMPARE(page.sgEDIDContent->item(0, 1)->text(), QStringLiteral("0"));
+    QCOMPARE(rig.context().link()->WriteStream, ValidEdidBlock(3));
+    QCOMPARE(rig.child<EdidGrid>("sgEDIDContent")->item(0, 1)->text(), QStringLiteral("0"));
 }
 
 void TestEdidFiles::savesWhatTheGridShows()
@@ -199,17 +191,17 @@ void TestEdidFiles::savesWhatTheGridShows()
     const QString source = m_dir.filePath(QStringLiteral("long.bin"));
     const QString target = m_dir.filePath(QStringLiteral("saved.bin"));
     QFile::remove(target);
-    QVERIFY(WriteFileBytes(source, validBlock(2) + QByteArray(1, '\x77')));
-    rig.shell.dialogs.pushFileName(source);
-    rig.shell.dialogs.pushFileName(target);
+    QVERIFY(WriteFileBytes(source, ValidEdidBlock(2) + QByteArray(1, '\x77')));
+    rig.dialogs().pushFileName(source);
+    rig.dialogs().pushFileName(target);
 
     page.btnOpenEDIDClick();
     page.btnSaveEDIDClick();
 
-    QCOMPARE(FileBytes(target), validBlock(2));
-    QCOMPARE(page.edtSaveEDID->text(), target);
-    QCOMPARE(rig.shell.dialogs.count(), 2);
-    QCOMPARE(rig.shell.dialogs.calls().last().filter, Filter);
+    QCOMPARE(FileBytes(target), ValidEdidBlock(2));
+    QCOMPARE(rig.child<QLineEdit>("edtSaveEDID")->text(), target);
+    QCOMPARE(rig.dialogs().count(), 2);
+    QCOMPARE(rig.dialogs().calls().last().filter, Filter);
 }
 
 void TestEdidFiles::saveExtensionRule_data()
@@ -233,16 +225,16 @@ void TestEdidFiles::saveExtensionRule()
     EdidPageRig rig;
     EdidPage &page = rig.page();
     QTemporaryDir dir;
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     page.ShowEDIDData(&block);
-    rig.shell.dialogs.pushFileName(dir.filePath(chosen));
+    rig.dialogs().pushFileName(dir.filePath(chosen));
 
-    page.btnSaveEDID->click();
+    rig.click("btnSaveEDID");
 
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
     QCOMPARE(FileBytes(dir.filePath(written)), block);
-    QCOMPARE(page.edtSaveEDID->text(), dir.filePath(written));
-    QCOMPARE(rig.shell.dialogs.count(Kind::Confirm), 0);
+    QCOMPARE(rig.child<QLineEdit>("edtSaveEDID")->text(), dir.filePath(written));
+    QCOMPARE(rig.dialogs().count(Kind::Confirm), 0);
 }
 
 void TestEdidFiles::overwriteAsksFirst()
@@ -251,53 +243,53 @@ void TestEdidFiles::overwriteAsksFirst()
     EdidPage &page = rig.page();
     const QString path = m_dir.filePath(QStringLiteral("existing.bin"));
     QVERIFY(WriteFileBytes(path, QByteArray("keep me")));
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     page.ShowEDIDData(&block);
-    rig.shell.dialogs.pushFileName(path);
-    rig.shell.dialogs.pushConfirm(false);
+    rig.dialogs().pushFileName(path);
+    rig.dialogs().pushConfirm(false);
 
     page.btnSaveEDIDClick();
 
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Confirm),
+    QCOMPARE(rig.dialogs().texts(Kind::Confirm),
              QStringList{path + QStringLiteral(" exists, overwrite it?")});
     QCOMPARE(FileBytes(path), QByteArray("keep me"));
-    QCOMPARE(page.edtSaveEDID->text(), path);
+    QCOMPARE(rig.child<QLineEdit>("edtSaveEDID")->text(), path);
 
-    rig.shell.dialogs.pushFileName(path);
-    rig.shell.dialogs.pushConfirm(true);
+    rig.dialogs().pushFileName(path);
+    rig.dialogs().pushConfirm(true);
     page.btnSaveEDIDClick();
     QCOMPARE(FileBytes(path), block);
-    QCOMPARE(rig.shell.dialogs.count(Kind::Error), 0);
+    QCOMPARE(rig.dialogs().count(Kind::Error), 0);
 }
 
 void TestEdidFiles::saveRefusesIncompleteGrid()
 {
     EdidPageRig rig;
     EdidPage &page = rig.page();
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     page.ShowEDIDData(&block);
     page.ClearEDIDData();
 
     page.btnSaveEDIDClick();
 
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Information),
+    QCOMPARE(rig.dialogs().texts(Kind::Information),
              QStringList{QStringLiteral("EDID Content empty.")});
-    QCOMPARE(rig.shell.dialogs.count(Kind::SaveFile), 0);
+    QCOMPARE(rig.dialogs().count(Kind::SaveFile), 0);
 }
 
 void TestEdidFiles::saveFailureIsReported()
 {
     EdidPageRig rig;
     EdidPage &page = rig.page();
-    const QByteArray block = validBlock();
+    const QByteArray block = ValidEdidBlock();
     page.ShowEDIDData(&block);
     const QString path = m_dir.filePath(QStringLiteral("no/such/folder/edid.bin"));
-    rig.shell.dialogs.pushFileName(path);
+    rig.dialogs().pushFileName(path);
 
     page.btnSaveEDIDClick();
 
-    QCOMPARE(rig.shell.dialogs.count(Kind::Error), 1);
-    QVERIFY(rig.shell.dialogs.lastText(Kind::Error).contains(path));
+    QCOMPARE(rig.dialogs().count(Kind::Error), 1);
+    QVERIFY(rig.dialogs().lastText(Kind::Error).contains(path));
     QVERIFY(!QFile::exists(path));
 }
 

@@ -1,16 +1,20 @@
 #include "EdidPageRig.h"
+#include "ShellRig.h"
 #include "WidgetTexts.h"
 
 #include "edid/ui/EdidGrid.h"
 #include "edid/ui/EdidPage.h"
 #include "link/KXCOMControl.h"
+#include "shell/CommandGate.h"
+#include "shell/porttags/PortTagsModel.h"
 #include "shell/ui/MainWindow.h"
 
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+
+#include <initializer_list>
+#include <utility>
 
 using namespace std::chrono_literals;
 using Kind = ScriptedDialogs::Kind;
@@ -29,6 +33,20 @@ QString F(int command, int subcommand, std::uint16_t p1, std::uint16_t p2 = 0)
 
 const QString ControlQuery = F(3, 11, 0);
 const QString Prepare = F(3, 8, 0x00F0);
+constexpr auto Operation = StatusPanel::Operation;
+constexpr auto Hint = StatusPanel::Hint;
+
+/// Edits port tags as the Port Tag page does: by port tag (inputs n, outputs 40 + n).
+void SetTags(ShellContext &context, std::initializer_list<std::pair<int, QString>> edits)
+{
+    PortTagSet tags = context.portTags().tags();
+    for (const auto &[port, text] : edits) {
+        const bool output = port > PortTagsModel::OutputTagBase;
+        auto &set = output ? tags.outputs : tags.inputs;
+        set[std::size_t(port - (output ? PortTagsModel::OutputTagBase : 0) - 1)] = text;
+    }
+    context.portTags().setTags(tags);
+}
 
 } // namespace
 
@@ -53,32 +71,33 @@ private slots:
     void downloadSendsTheBlockShownAtTheClick();
     void secondActionDuringTransferIsRefused();
     void tagChangesShowKeepingPositions();
+    void showingThePageInTheProgramRebuildsTheLists();
     void userTagDoesNotShiftMemoryCodes();
 };
 
 void TestEdidOperations::listsAsBuilt()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
-    QCOMPARE(page.cbEDIDMode->count(), 19);
-    QCOMPARE(page.cbEDIDMode->itemText(18), QStringLiteral("Default EDID"));
-    QCOMPARE(page.cbEDIDMode->itemText(0), QStringLiteral("Select EDID"));
+    QCOMPARE(rig.list("cbEDIDMode")->count(), 19);
+    QCOMPARE(rig.list("cbEDIDMode")->itemText(18), QStringLiteral("Default EDID"));
+    QCOMPARE(rig.list("cbEDIDMode")->itemText(0), QStringLiteral("Select EDID"));
     const QStringList inputs{"Select Input", "In1", "In2", "In3", "In4", "All Inputs"};
-    for (QComboBox *list : {page.cbSetEDIDModeInput, page.cbCopyEDIDInput}) {
+    for (QComboBox *list : {rig.list("cbSetEDIDModeInput"), rig.list("cbCopyEDIDInput")}) {
         QCOMPARE(ComboItems(list), inputs);
 
         QVERIFY(!list->isEditable());
     }
-    QCOMPARE(page.cbDownloadEDIDInput->count(), 8);
-    QCOMPARE(page.cbDownloadEDIDInput->itemText(7), QStringLiteral("User2 Memory"));
-    QCOMPARE(page.cbCopyEDIDOutput->count(), 5);
-    QCOMPARE(page.cbCopyEDIDOutput->itemText(0), QStringLiteral("Select Output"));
-    QCOMPARE(page.cbReadEDIDDataOutput->count(), 7);
-    QCOMPARE(page.cbReadEDIDDataOutput->itemText(5), QStringLiteral("User1 Memory"));
-    QCOMPARE(EdidPage::FirstUserMemoryIndex(page.cbEDIDMode), 16);
+    QCOMPARE(rig.list("cbDownloadEDIDInput")->count(), 8);
+    QCOMPARE(rig.list("cbDownloadEDIDInput")->itemText(7), QStringLiteral("User2 Memory"));
+    QCOMPARE(rig.list("cbCopyEDIDOutput")->count(), 5);
+    QCOMPARE(rig.list("cbCopyEDIDOutput")->itemText(0), QStringLiteral("Select Output"));
+    QCOMPARE(rig.list("cbReadEDIDDataOutput")->count(), 7);
+    QCOMPARE(rig.list("cbReadEDIDDataOutput")->itemText(5), QStringLiteral("User1 Memory"));
+    QCOMPARE(EdidPage::FirstUserMemoryIndex(rig.list("cbEDIDMode")), 16);
     // The grid has its headers from the first showing on, and no data.
-    QCOMPARE(page.sgEDIDContent->item(0, 16)->text(), QStringLiteral("F"));
-    QCOMPARE(page.sgEDIDContent->item(16, 0)->text(), QStringLiteral("F0"));
+    const auto *grid = rig.child<EdidGrid>("sgEDIDContent");
+    QCOMPARE(grid->item(0, 16)->text(), QStringLiteral("F"));
+    QCOMPARE(grid->item(16, 0)->text(), QStringLiteral("F0"));
     QVERIFY(rig.gridEmpty());
 }
 
@@ -107,17 +126,16 @@ void TestEdidOperations::setMode()
     QFETCH(QString, input);
     QFETCH(QString, command);
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     rig.sim().inputEdidMode.fill(0x1234);
-    EdidPageRig::pick(page.cbEDIDMode, mode);
-    EdidPageRig::pick(page.cbSetEDIDModeInput, input);
+    EdidPageRig::pick(rig.list("cbEDIDMode"), mode);
+    EdidPageRig::pick(rig.list("cbSetEDIDModeInput"), input);
 
-    page.btnSetEDIDMode->click();
+    rig.click("btnSetEDIDMode");
 
     QCOMPARE(rig.received(), (QStringList{ControlQuery, Prepare, command}));
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
-    QCOMPARE(rig.shell.dialogs.count(), 0);
-    QVERIFY(rig.form().flags().CommandIdle);
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
+    QCOMPARE(rig.dialogs().count(), 0);
+    QVERIFY(rig.idle());
     // The switcher took the change: the chosen inputs no longer carry the old mode.
     const int changed =
         int(std::count_if(rig.sim().inputEdidMode.begin(), rig.sim().inputEdidMode.begin() + 4,
@@ -128,50 +146,47 @@ void TestEdidOperations::setMode()
 void TestEdidOperations::copyFromOutput()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
-    page.cbCopyEDIDOutput->setCurrentIndex(4);
-    EdidPageRig::pick(page.cbCopyEDIDInput, QStringLiteral("All Inputs"));
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(4);
+    EdidPageRig::pick(rig.list("cbCopyEDIDInput"), QStringLiteral("All Inputs"));
 
-    page.btnCopyEDID->click();
+    rig.click("btnCopyEDID");
 
     QCOMPARE(rig.received(), (QStringList{ControlQuery, F(1, 5, 4), Prepare, F(3, 3, 4)}));
     for (int n = 0; n < 4; ++n)
         QCOMPARE(rig.sim().inputEdid[n], rig.sim().displayEdid[3]);
 
     rig.sim().clearLogs();
-    page.cbCopyEDIDOutput->setCurrentIndex(1);
-    page.cbCopyEDIDInput->setCurrentIndex(2);
-    page.btnCopyEDID->click();
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(1);
+    rig.list("cbCopyEDIDInput")->setCurrentIndex(2);
+    rig.click("btnCopyEDID");
     QCOMPARE(rig.received(), (QStringList{ControlQuery, F(1, 5, 1), Prepare, F(3, 4, 1, 2)}));
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
 }
 
 void TestEdidOperations::copyFromOutputWithoutDisplay()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     QVERIFY(!rig.sim().displayConnected[2]);
-    page.cbCopyEDIDOutput->setCurrentIndex(3);
-    page.cbCopyEDIDInput->setCurrentIndex(1);
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(3);
+    rig.list("cbCopyEDIDInput")->setCurrentIndex(1);
 
-    page.btnCopyEDID->click();
+    rig.click("btnCopyEDID");
 
     QCOMPARE(rig.received(), (QStringList{ControlQuery, F(1, 5, 3)}));
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Information), QStringList{NotConnected3});
+    QCOMPARE(rig.dialogs().texts(Kind::Information), QStringList{NotConnected3});
 }
 
 void TestEdidOperations::promptsRefuseEveryAction()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     const QString hint = QStringLiteral("Select list item first");
-    page.cbSetEDIDModeInput->setCurrentIndex(1); // the mode list still shows its prompt
-    page.cbCopyEDIDOutput->setCurrentIndex(1);   // the copy target still shows its prompt
-    for (QPushButton *button :
-         {page.btnSetEDIDMode, page.btnCopyEDID, page.btnReadEDIDData, page.btnDownloadEDID}) {
-        rig.form().ShowStatus(3, QString());
-        button->click();
-        QCOMPARE(rig.form().statusText(3), hint);
+    rig.list("cbSetEDIDModeInput")->setCurrentIndex(1); // the mode list still shows its prompt
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(1);   // the copy target still shows its prompt
+    for (const char *button :
+         {"btnSetEDIDMode", "btnCopyEDID", "btnReadEDIDData", "btnDownloadEDID"}) {
+        rig.context().ShowStatus(Hint, QString());
+        rig.click(button);
+        QCOMPARE(rig.status(Hint), hint);
     }
     QVERIFY(rig.received().isEmpty());
     QCOMPARE(rig.shell.serial().openCalls, 0);
@@ -180,103 +195,98 @@ void TestEdidOperations::promptsRefuseEveryAction()
 void TestEdidOperations::lockedControlStopsChangesButNotRead()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     rig.sim().edidControlMode = 15;
-    page.cbEDIDMode->setCurrentIndex(4);
-    page.cbSetEDIDModeInput->setCurrentIndex(1);
-    page.cbCopyEDIDOutput->setCurrentIndex(1);
-    page.cbCopyEDIDInput->setCurrentIndex(1);
-    page.cbDownloadEDIDInput->setCurrentIndex(1);
-    page.cbReadEDIDDataOutput->setCurrentIndex(1);
+    rig.list("cbEDIDMode")->setCurrentIndex(4);
+    rig.list("cbSetEDIDModeInput")->setCurrentIndex(1);
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(1);
+    rig.list("cbCopyEDIDInput")->setCurrentIndex(1);
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(1);
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(1);
 
-    page.btnSetEDIDMode->click();
-    page.btnCopyEDID->click();
-    page.btnDownloadEDID->click();
+    rig.click("btnSetEDIDMode");
+    rig.click("btnCopyEDID");
+    rig.click("btnDownloadEDID");
     QCOMPARE(rig.received(), (QStringList{ControlQuery, ControlQuery, ControlQuery}));
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Information),
+    QCOMPARE(rig.dialogs().texts(Kind::Information),
              (QStringList{LockedText, LockedText, LockedText}));
 
     rig.sim().clearLogs();
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
     QCOMPARE(rig.received().mid(0, 2), (QStringList{F(1, 5, 1), F(3, 5, 0xF001)}));
     QCOMPARE(rig.gridBlock(), AsByteArray(rig.sim().displayEdid[0]));
-    QCOMPARE(rig.shell.dialogs.count(), 3);
+    QCOMPARE(rig.dialogs().count(), 3);
 }
 
 void TestEdidOperations::readSources()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
-    EdidPageRig::pick(page.cbReadEDIDDataOutput, QStringLiteral("User2 Memory"));
+    EdidPageRig::pick(rig.list("cbReadEDIDDataOutput"), QStringLiteral("User2 Memory"));
 
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
 
     const QStringList units = rig.received();
     QCOMPARE(units.first(), F(3, 5, 0xF200));
     for (const QString &unit : units)
         QVERIFY2(!unit.startsWith(QLatin1String("1.5")), qPrintable(unit));
     QCOMPARE(rig.gridBlock(), AsByteArray(rig.sim().userMemory[1]));
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
-    QCOMPARE(rig.page().sgEDIDContent->dataText(0, 1), QStringLiteral("FF"));
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
+    QCOMPARE(rig.child<EdidGrid>("sgEDIDContent")->dataText(0, 1), QStringLiteral("FF"));
 
     rig.sim().clearLogs();
     rig.sim().displayConnected[2] = true;
-    page.cbReadEDIDDataOutput->setCurrentIndex(3);
-    page.btnReadEDIDData->click();
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(3);
+    rig.click("btnReadEDIDData");
     QCOMPARE(rig.received().mid(0, 2), (QStringList{F(1, 5, 3), F(3, 5, 0xF003)}));
     QCOMPARE(rig.gridBlock(), AsByteArray(rig.sim().displayEdid[2]));
-    QCOMPARE(rig.form().link()->ReadStream, AsByteArray(rig.sim().displayEdid[2]));
-    QVERIFY(rig.form().flags().CommandIdle);
-    QCOMPARE(rig.form().statusText(3), QString());
+    QCOMPARE(rig.context().link()->ReadStream, AsByteArray(rig.sim().displayEdid[2]));
+    QVERIFY(rig.idle());
+    QCOMPARE(rig.status(Hint), QString());
 }
 
 void TestEdidOperations::readWithoutDisplayLeavesGridEmpty()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
-    page.cbReadEDIDDataOutput->setCurrentIndex(1);
-    page.btnReadEDIDData->click();
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(1);
+    rig.click("btnReadEDIDData");
     QVERIFY(!rig.gridEmpty());
 
     rig.sim().clearLogs();
-    page.cbReadEDIDDataOutput->setCurrentIndex(3);
-    page.btnReadEDIDData->click();
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(3);
+    rig.click("btnReadEDIDData");
 
     QVERIFY(rig.gridEmpty());
     QCOMPARE(rig.received(), QStringList{F(1, 5, 3)});
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Information), QStringList{NotConnected3});
+    QCOMPARE(rig.dialogs().texts(Kind::Information), QStringList{NotConnected3});
 }
 
 void TestEdidOperations::readInvalidBlockAsksToReadAgain()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     rig.sim().userMemory[0][0] = 0x01; // header broken, checksum kept
     rig.sim().userMemory[0][255] = std::uint8_t(rig.sim().userMemory[0][255] - 1);
-    EdidPageRig::pick(page.cbReadEDIDDataOutput, QStringLiteral("User1 Memory"));
+    EdidPageRig::pick(rig.list("cbReadEDIDDataOutput"), QStringLiteral("User1 Memory"));
 
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
 
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
-    QCOMPARE(rig.shell.dialogs.texts(Kind::Information),
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
+    QCOMPARE(rig.dialogs().texts(Kind::Information),
              QStringList{QStringLiteral("EDID data not valid. Please try to read again.")});
     QVERIFY(rig.gridEmpty());
-    QVERIFY(rig.form().flags().CommandIdle);
+    QVERIFY(rig.idle());
 }
 
 void TestEdidOperations::readTimeoutEndsIdle()
 {
     EdidPageRig rig;
-    EdidPage &page = rig.page();
     rig.device.faults().arm(SimFault::Silence, SimFaults::Always);
-    page.cbReadEDIDDataOutput->setCurrentIndex(5);
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(5);
 
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
 
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Time out!"));
-    QVERIFY(rig.form().flags().CommandIdle);
+    QCOMPARE(rig.status(Operation), QStringLiteral("Time out!"));
+    QVERIFY(rig.idle());
     QVERIFY(rig.gridEmpty());
-    QCOMPARE(rig.shell.dialogs.count(), 0);
+    QCOMPARE(rig.dialogs().count(), 0);
 }
 
 void TestEdidOperations::download_data()
@@ -298,13 +308,13 @@ void TestEdidOperations::download()
     EdidPage &page = rig.page();
     const QByteArray block = AsByteArray(rig.sim().displayEdid[1]);
     QVERIFY(page.ShowEDIDData(&block));
-    page.cbDownloadEDIDInput->setCurrentIndex(entry);
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(entry);
 
-    page.btnDownloadEDID->click();
+    rig.click("btnDownloadEDID");
 
     QCOMPARE(rig.received(), (QStringList{ControlQuery, Prepare, command, "packet"}));
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
-    QVERIFY(rig.form().flags().CommandIdle);
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
+    QVERIFY(rig.idle());
     if (entry <= 4)
         QCOMPARE(AsByteArray(rig.sim().inputEdid[entry - 1]), block);
     else if (entry == 5)
@@ -319,14 +329,14 @@ void TestEdidOperations::downloadNeedsCompleteGrid()
     EdidPage &page = rig.page();
     const QByteArray block = AsByteArray(rig.sim().displayEdid[1]);
     page.ShowEDIDData(&block);
-    page.btnClearEDIDContent->click();
-    page.cbDownloadEDIDInput->setCurrentIndex(2);
+    rig.click("btnClearEDIDContent");
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(2);
 
-    page.btnDownloadEDID->click();
+    rig.click("btnDownloadEDID");
 
     QCOMPARE(rig.received(), QStringList{ControlQuery});
-    QCOMPARE(rig.form().statusText(3), QStringLiteral("EDID Content empty, open EDID file first"));
-    QVERIFY(rig.form().link()->WriteStream.isEmpty());
+    QCOMPARE(rig.status(Hint), QStringLiteral("EDID Content empty, open EDID file first"));
+    QVERIFY(rig.context().link()->WriteStream.isEmpty());
 }
 
 void TestEdidOperations::downloadSendsTheBlockShownAtTheClick()
@@ -335,50 +345,47 @@ void TestEdidOperations::downloadSendsTheBlockShownAtTheClick()
     EdidPage &page = rig.page();
     const QByteArray shown = AsByteArray(rig.sim().displayEdid[0]);
     page.ShowEDIDData(&shown);
-    rig.form().link()->WriteStream = AsByteArray(rig.sim().displayEdid[1]);
-    page.cbDownloadEDIDInput->setCurrentIndex(6);
-    rig.form().btnConnectClick();
-    QVERIFY(rig.form().link()->Connected());
+    rig.context().link()->WriteStream = AsByteArray(rig.sim().displayEdid[1]);
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(6);
+    QVERIFY(rig.shell.connect());
     // The grid is cleared while the preparing command waits for its answer.
     rig.answerDelay = 20ms;
     rig.shell.clock.schedule(30ms, [&page] { page.ClearEDIDData(); });
 
-    page.btnDownloadEDID->click();
+    rig.click("btnDownloadEDID");
 
     QCOMPARE(AsByteArray(rig.sim().userMemory[0]), shown);
-    QCOMPARE(rig.form().statusText(2), QStringLiteral("Done"));
+    QCOMPARE(rig.status(Operation), QStringLiteral("Done"));
 }
 
 void TestEdidOperations::secondActionDuringTransferIsRefused()
 {
     EdidPageRig rig;
     EdidPage &page = rig.page();
-    rig.form().btnConnectClick();
-    QVERIFY(rig.form().link()->Connected());
+    QVERIFY(rig.shell.connect());
     rig.answerDelay = 20ms;
-    page.cbReadEDIDDataOutput->setCurrentIndex(6);
-    page.cbDownloadEDIDInput->setCurrentIndex(1);
-    page.cbEDIDMode->setCurrentIndex(1);
-    page.cbSetEDIDModeInput->setCurrentIndex(1);
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(6);
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(1);
+    rig.list("cbEDIDMode")->setCurrentIndex(1);
+    rig.list("cbSetEDIDModeInput")->setCurrentIndex(1);
     QStringList hints;
-    QString openPath;
-    rig.shell.dialogs.pushFileName(QStringLiteral("/nonexistent/never-asked.bin"));
+    rig.dialogs().pushFileName(QStringLiteral("/nonexistent/never-asked.bin"));
     rig.shell.clock.schedule(30ms, [&] {
         page.btnSetEDIDModeClick();
-        hints.append(rig.form().statusText(3));
-        rig.form().ShowStatus(3, QString());
+        hints.append(rig.status(Hint));
+        rig.context().ShowStatus(Hint, QString());
         page.btnOpenEDIDClick();
-        hints.append(rig.form().statusText(3));
-        QVERIFY(!rig.form().pcContainerChanging());
+        hints.append(rig.status(Hint));
+        QVERIFY(rig.context().gate().busy()); // the window keeps its page meanwhile
     });
 
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
 
     const QString busy = QStringLiteral("In processing, command ignored");
     QCOMPARE(hints, (QStringList{busy, busy}));
-    QCOMPARE(rig.shell.dialogs.count(Kind::OpenFile), 0);
+    QCOMPARE(rig.dialogs().count(Kind::OpenFile), 0);
     QCOMPARE(rig.gridBlock(), AsByteArray(rig.sim().userMemory[1]));
-    QCOMPARE(rig.form().statusText(3), QString());
+    QCOMPARE(rig.status(Hint), QString());
     for (const QString &unit : rig.received())
         QVERIFY2(!unit.startsWith(QLatin1String("3.11")), qPrintable(unit));
 }
@@ -386,54 +393,59 @@ void TestEdidOperations::secondActionDuringTransferIsRefused()
 void TestEdidOperations::tagChangesShowKeepingPositions()
 {
     EdidPageRig rig;
-    TForm1 &form = rig.form();
     EdidPage &page = rig.page();
-    page.cbSetEDIDModeInput->setCurrentIndex(2);
-    page.cbCopyEDIDInput->setCurrentIndex(5);
-    page.cbDownloadEDIDInput->setCurrentIndex(7);
-    page.cbCopyEDIDOutput->setCurrentIndex(3);
-    page.cbReadEDIDDataOutput->setCurrentIndex(3);
-    QLineEdit *in2 = form.FindTagEdit(2);
-    QLineEdit *out3 = form.FindTagEdit(43);
-    QVERIFY(in2 && out3);
-    form.pcContainer->setCurrentWidget(form.tsPortTag);
-    in2->setText(QStringLiteral("Blu-ray"));
-    out3->setText(QStringLiteral("Projector"));
+    rig.list("cbSetEDIDModeInput")->setCurrentIndex(2);
+    rig.list("cbCopyEDIDInput")->setCurrentIndex(5);
+    rig.list("cbDownloadEDIDInput")->setCurrentIndex(7);
+    rig.list("cbCopyEDIDOutput")->setCurrentIndex(3);
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(3);
+    SetTags(rig.context(), {{2, QStringLiteral("Blu-ray")}, {43, QStringLiteral("Projector")}});
+
+    page.tsEDIDCtrlShow();
+
+    QCOMPARE(rig.list("cbSetEDIDModeInput")->currentText(), QStringLiteral("In2 - [Blu-ray]"));
+    QCOMPARE(rig.list("cbCopyEDIDInput")->currentText(), QStringLiteral("All Inputs"));
+    QCOMPARE(rig.list("cbCopyEDIDInput")->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
+    QCOMPARE(rig.list("cbDownloadEDIDInput")->currentIndex(), 7);
+    QCOMPARE(rig.list("cbDownloadEDIDInput")->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
+    QCOMPARE(rig.list("cbCopyEDIDOutput")->currentText(), QStringLiteral("Out3 - [Projector]"));
+    QCOMPARE(rig.list("cbReadEDIDDataOutput")->currentText(), QStringLiteral("Out3 - [Projector]"));
+    QCOMPARE(rig.list("cbReadEDIDDataOutput")->itemText(1), QStringLiteral("Out1"));
+
+    // Building the lists afresh (as loading the settings does) selects the prompts.
+    page.BuildEDIDPortLists();
+    QCOMPARE(rig.list("cbReadEDIDDataOutput")->currentIndex(), 0);
+    QCOMPARE(rig.list("cbSetEDIDModeInput")->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
+}
+
+void TestEdidOperations::showingThePageInTheProgramRebuildsTheLists()
+{
+    ShellRig rig;
+    TForm1 &form = rig.show();
+    QComboBox *list = Child<QComboBox>(&form, "cbCopyEDIDOutput");
+    list->setCurrentIndex(3);
+    SetTags(rig.context(), {{43, QStringLiteral("Projector")}});
 
     form.pcContainer->setCurrentWidget(form.tsEDIDCtrl);
 
-    QCOMPARE(page.cbSetEDIDModeInput->currentText(), QStringLiteral("In2 - [Blu-ray]"));
-    QCOMPARE(page.cbCopyEDIDInput->currentText(), QStringLiteral("All Inputs"));
-    QCOMPARE(page.cbCopyEDIDInput->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
-    QCOMPARE(page.cbDownloadEDIDInput->currentIndex(), 7);
-    QCOMPARE(page.cbDownloadEDIDInput->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
-    QCOMPARE(page.cbCopyEDIDOutput->currentText(), QStringLiteral("Out3 - [Projector]"));
-    QCOMPARE(page.cbReadEDIDDataOutput->currentText(), QStringLiteral("Out3 - [Projector]"));
-    QCOMPARE(page.cbReadEDIDDataOutput->itemText(1), QStringLiteral("Out1"));
-
-    // Building the lists afresh (as loading the settings does) selects the prompts.
-    form.hooks().BuildEDIDPortLists();
-    QCOMPARE(page.cbReadEDIDDataOutput->currentIndex(), 0);
-    QCOMPARE(page.cbSetEDIDModeInput->itemText(2), QStringLiteral("In2 - [Blu-ray]"));
+    QCOMPARE(list->currentText(), QStringLiteral("Out3 - [Projector]"));
 }
 
 void TestEdidOperations::userTagDoesNotShiftMemoryCodes()
 {
     EdidPageRig rig;
-    TForm1 &form = rig.form();
-    EdidPage &page = rig.page();
-    form.FindTagEdit(42)->setText(QStringLiteral("User lounge"));
-    page.RebuildEDIDPortLists();
-    EdidPageRig::pick(page.cbReadEDIDDataOutput, QStringLiteral("User1 Memory"));
+    SetTags(rig.context(), {{42, QStringLiteral("User lounge")}});
+    rig.page().RebuildEDIDPortLists();
+    EdidPageRig::pick(rig.list("cbReadEDIDDataOutput"), QStringLiteral("User1 Memory"));
 
-    page.btnReadEDIDData->click();
+    rig.click("btnReadEDIDData");
 
     QCOMPARE(rig.received().first(), F(3, 5, 0xF100));
     QCOMPARE(rig.gridBlock(), AsByteArray(rig.sim().userMemory[0]));
 
     rig.sim().clearLogs();
-    page.cbReadEDIDDataOutput->setCurrentIndex(2);
-    page.btnReadEDIDData->click();
+    rig.list("cbReadEDIDDataOutput")->setCurrentIndex(2);
+    rig.click("btnReadEDIDData");
     QCOMPARE(rig.received().mid(0, 2), (QStringList{F(1, 5, 2), F(3, 5, 0xF002)}));
 }
 

@@ -1,12 +1,10 @@
 #include "LanFixtures.h"
-#include "ShellRig.h"
+#include "LanPanelRig.h"
 
 #include "lanmodule/ui/EditLAN.h"
 #include "lanmodule/ui/MACField.h"
 #include "lanmodule/ui/OctetField.h"
 #include "link/KXCOMControl.h"
-#include "shell/ui/ConnectionPanel.h"
-#include "shell/ui/MainWindow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,13 +19,12 @@ const QString ModuleIP = QStringLiteral("192.168.1.20");
 
 /// Selects `entry` as the only device, and lets the module answer configurations with
 /// `status` (none: no answer).
-void Prepare(ShellRig &rig, const QString &entry, int status = 0x00)
+void Prepare(LanPanelRig &rig, const QString &entry, int status = 0x00)
 {
-    TForm1 &form = rig.create();
-    QComboBox *list = form.connection()->cbLANDevice;
+    QComboBox *list = rig.devices();
     list->addItem(entry);
     list->setCurrentIndex(0);
-    form.hooks().cbLANDeviceChange();
+    rig.panel.cbLANDeviceChange();
     FakeDatagramEndpoint *udp = rig.transports.udp;
     udp->responder = [udp, status](const FakeDatagramEndpoint::Sent &sent) {
         if (status >= 0 && sent.host != QLatin1String("255.255.255.255"))
@@ -35,7 +32,7 @@ void Prepare(ShellRig &rig, const QString &entry, int status = 0x00)
     };
 }
 
-void Configure(ShellRig &rig, std::function<void(TfrmEditLAN *)> edit)
+void Configure(LanPanelRig &rig, std::function<void(TfrmEditLAN *)> edit)
 {
     rig.dialogs.pushModal([edit](QDialog *dialog) {
         auto *window = qobject_cast<TfrmEditLAN *>(dialog);
@@ -43,7 +40,7 @@ void Configure(ShellRig &rig, std::function<void(TfrmEditLAN *)> edit)
         edit(window);
         return window->result();
     });
-    rig.form().connection()->btnConfig->click();
+    rig.click("btnConfig");
 }
 
 void SetIP(TfrmEditLAN *window, const QStringList &octets)
@@ -52,7 +49,7 @@ void SetIP(TfrmEditLAN *window, const QStringList &octets)
         window->edtIPFields[std::size_t(i)]->setText(octets.at(i));
 }
 
-QByteArray SentRecord(const ShellRig &rig)
+QByteArray SentRecord(const ContextRig &rig)
 {
     return rig.transports.udp->sent.empty() ? QByteArray() : rig.transports.udp->sent[0].bytes;
 }
@@ -64,7 +61,7 @@ class EditLanTest : public QObject
 private slots:
     void crossSubnetChangesOnlyTheTag()
     {
-        ShellRig rig;
+        LanPanelRig rig;
         Prepare(rig, QStringLiteral("[Hall]-[Static IP]-[10.1.1.7]-[00-1A-2B-3C-4D-5E]"
                                     "-[Cross Subnet]"));
         bool locked = false;
@@ -83,15 +80,15 @@ private slots:
         QCOMPARE(record.mid(6, 13), QByteArray(13, '\0')); // no address, DHCP flag 0
         QCOMPARE(int(record[25]), 20);
         QCOMPARE(record.mid(42, 6), QByteArray("Stage\0", 6));
-        QCOMPARE(rig.form().connection()->cbLANDevice->currentText(),
+        QCOMPARE(rig.devices()->currentText(),
                  QStringLiteral("[Stage]-[Static IP]-[10.1.1.7]-[00-1A-2B-3C-4D-5E]"
                                 "-[Cross Subnet]"));
-        QCOMPARE(rig.form().statusText(2), QStringLiteral("Modify TCP configuration ok"));
+        QCOMPARE(rig.status(StatusPanel::Operation), QStringLiteral("Modify TCP configuration ok"));
     }
 
     void staticAddressOnTheSameSubnet()
     {
-        ShellRig rig;
+        LanPanelRig rig;
         Prepare(rig, QStringLiteral("[Hall]-[Auto IP]-[192.168.1.20]-[00-1A-2B-3C-4D-5E]"
                                     "-[Same Subnet]"));
         Configure(rig, [](TfrmEditLAN *window) {
@@ -102,15 +99,15 @@ private slots:
         const QByteArray record = SentRecord(rig);
         QCOMPARE(record.mid(6, 13), QByteArray::fromHex("C0A80132C0A80101FFFFFF0000"));
         QCOMPARE(int(record[25]), 21);
-        QCOMPARE(rig.form().link()->DeviceIP(), QStringLiteral("192.168.1.50"));
-        QCOMPARE(rig.form().connection()->cbLANDevice->currentText(),
+        QCOMPARE(rig.context.link()->DeviceIP(), QStringLiteral("192.168.1.50"));
+        QCOMPARE(rig.devices()->currentText(),
                  QStringLiteral("[Hall]-[Static IP]-[192.168.1.50]-[00-1A-2B-3C-4D-5E]"
                                 "-[Same Subnet]"));
     }
 
     void autoAddressSendsNoAddress()
     {
-        ShellRig rig;
+        LanPanelRig rig;
         Prepare(rig, QStringLiteral("[Hall]-[Static IP]-[192.168.1.20]-[00-1A-2B-3C-4D-5E]"
                                     "-[Same Subnet]"));
         bool fieldsEnabledAtOpening = false;
@@ -124,7 +121,7 @@ private slots:
         QCOMPARE(record.mid(6, 12), QByteArray(12, '\0'));
         QCOMPARE(int(record[18]), 1);
         QCOMPARE(int(record[25]), 20);
-        QCOMPARE(rig.form().connection()->cbLANDevice->currentText(),
+        QCOMPARE(rig.devices()->currentText(),
                  QStringLiteral("[Hall]-[Auto IP]-[192.168.1.20]-[00-1A-2B-3C-4D-5E]"
                                 "-[Same Subnet]"));
     }
@@ -141,7 +138,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(int, sent);
-        ShellRig rig;
+        LanPanelRig rig;
         Prepare(rig, QStringLiteral("[Hall]-[Static IP]-[192.168.1.20]-[00-1A-2B-3C-4D-5E]"
                                     "-[Same Subnet]"));
         Configure(rig, [&](TfrmEditLAN *window) {
@@ -153,7 +150,7 @@ private slots:
 
     void longTagFillsItsField()
     {
-        ShellRig rig;
+        LanPanelRig rig;
         Prepare(rig, QStringLiteral("[Hall]-[Auto IP]-[192.168.1.20]-[00-1A-2B-3C-4D-5E]"
                                     "-[Same Subnet]"));
         Configure(rig, [](TfrmEditLAN *window) {
@@ -171,31 +168,32 @@ private slots:
         const QString entry = QStringLiteral("[Hall]-[Static IP]-[192.168.1.20]-"
                                              "[00-1A-2B-3C-4D-5E]-[Same Subnet]");
         {
-            ShellRig rig;
+            LanPanelRig rig;
             Prepare(rig, entry, 0x20);
             Configure(rig, [](TfrmEditLAN *window) { window->btnOK->click(); });
-            QCOMPARE(rig.form().statusText(2), QStringLiteral("Setting IP conflict:192.168.1.20"));
-            QCOMPARE(rig.form().connection()->cbLANDevice->itemText(0), entry);
+            QCOMPARE(rig.status(StatusPanel::Operation),
+                     QStringLiteral("Setting IP conflict:192.168.1.20"));
+            QCOMPARE(rig.devices()->itemText(0), entry);
         }
         {
-            ShellRig rig;
+            LanPanelRig rig;
             Prepare(rig, entry, -1);
             Configure(rig, [](TfrmEditLAN *window) { window->btnOK->click(); });
-            QCOMPARE(rig.form().statusText(2), QStringLiteral("Modify TCP configuration failed"));
-            QCOMPARE(rig.form().connection()->cbLANDevice->itemText(0), entry);
+            QCOMPARE(rig.status(StatusPanel::Operation),
+                     QStringLiteral("Modify TCP configuration failed"));
+            QCOMPARE(rig.devices()->itemText(0), entry);
         }
         {
-            ShellRig rig;
+            LanPanelRig rig;
             Prepare(rig, entry);
             Configure(rig, [](TfrmEditLAN *window) { window->btnClose->click(); });
-            QCOMPARE(rig.form().statusText(2),
+            QCOMPARE(rig.status(StatusPanel::Operation),
                      QStringLiteral("Modify TCP configuration cancelled"));
             QVERIFY(rig.transports.udp->sent.empty());
         }
         {
-            ShellRig rig;
-            rig.create();
-            rig.form().connection()->btnConfig->click();
+            LanPanelRig rig;
+            rig.click("btnConfig");
             QCOMPARE(rig.dialogs.texts(ScriptedDialogs::Kind::Information),
                      QStringList{QStringLiteral("TCP control deivce not found.")});
             QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Modal), 0);
@@ -204,9 +202,8 @@ private slots:
 
     void macEditingRules()
     {
-        ShellRig rig;
-        rig.create();
-        TfrmEditLAN *window = rig.windows->secondary().frmEditLAN;
+        LanPanelRig rig;
+        TfrmEditLAN *window = &rig.editLAN;
         window->SetMACEditable(true);
         const QStringList good = {"00", "1A", "2B", "3C", "4D", "5E"};
         for (int i = 0; i < 6; ++i)

@@ -1,50 +1,59 @@
+#include "ContextRig.h"
 #include "ShellRig.h"
+#include "TestBytes.h"
 #include "TestFiles.h"
+#include "WidgetFinder.h"
 
 #include "firmware/FirmwareFile.h"
 #include "firmware/ui/FirmwareMergePanel.h"
-#include "firmware/ui/FirmwarePage.h"
 #include "firmware/ui/IrControl.h"
-#include "link/Scrambler.h"
+#include "shell/StatusBoard.h"
+#include "shell/TextLog.h"
 #include "shell/ui/MainWindow.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <array>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace {
 
-QByteArray Image(int size, int seed)
+/// The controls of one part of the merge, by name, in file order.
+struct PartNames
 {
-    QByteArray image(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        image[i] = char((i * 13 + seed) & 0xFF);
-    return image;
-}
+    const char *path;
+    const char *open;
+    const char *version1;
+    const char *version2;
+};
 
-/// The main window with its merge group, images written into the rig's folder.
+constexpr std::array<PartNames, 4> Parts{{
+    {"edtMainMCUFW", "btnOpenMain", "leMainFWVer1", "leMainFWVer2"},
+    {"edtSlaveMCU1FW", "btnOpenSlave1", "leSlave1FWVer1", "leSlave1FWVer2"},
+    {"edtSlaveMCU2FW", "btnOpenSlave2", "leSlave2FWVer1", "leSlave2FWVer2"},
+    {"edtSlaveMCU3FW", "btnOpenSlave3", "leSlave3FWVer1", "leSlave3FWVer2"},
+}};
+
+/// The merge group alone on a shell context, as it is when offered to the operator (shown
+/// and enabled), images written into the rig's folder, which is also the program's folder.
 struct MergeRig
 {
-    /// The group as it would be when offered to the operator: shown and enabled.
-    explicit MergeRig(bool offered = true)
+    MergeRig()
     {
-        rig.create();
-        if (offered) {
-            merge().gbMergeFW->setEnabled(true);
-            merge().gbMergeFW->show();
-        }
+        rig.window.layout()->addWidget(&merge);
+        rig.window.show();
     }
 
-    TForm1 &form() const { return rig.form(); }
-    FirmwareMergePanel &merge() const { return *form().findChild<FirmwarePage *>()->merge(); }
+    QLineEdit *field(const char *name) const { return Child<QLineEdit>(&merge, name); }
+    QPushButton *button(const char *name) const { return Child<QPushButton>(&merge, name); }
 
     QString writeImage(const QString &name, const QByteArray &content) const
     {
@@ -56,26 +65,27 @@ struct MergeRig
 
     void setPart(int index, const QString &path, const QString &v1, const QString &v2) const
     {
-        const auto &part = merge().parts()[std::size_t(index)];
-        part.path->setText(path);
-        part.version1->setText(v1);
-        part.version2->setText(v2);
+        const PartNames &part = Parts[std::size_t(index)];
+        field(part.path)->setText(path);
+        field(part.version1)->setText(v1);
+        field(part.version2)->setText(v2);
     }
 
-    QStringList lines() const
+    /// The message area's lines.
+    QStringList lines() const { return rig.context.messages().lines(); }
+
+    QString outputPath(const QString &name) const
     {
-        const QString text = form().mmoMessage->toPlainText();
-        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+        return rig.context.settingsLocation().appDir() + name;
     }
-
-    QString outputPath(const QString &name) const { return form().AppDir + name; }
 
     QStringList folderEntries() const
     {
         return QDir(rig.dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
-    ShellRig rig;
+    ContextRig rig;
+    FirmwareMergePanel merge{rig.context, rig.dialogs, &rig.window};
 };
 
 } // namespace
@@ -84,42 +94,44 @@ class FirmwareMergeTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void deliveredWindowHidesTheGroup()
+    {
+        ShellRig rig;
+        auto *group = Child<QGroupBox>(&rig.create(), "gbMergeFW");
+        QVERIFY(group->isHidden());
+        QVERIFY(!group->isEnabled());
+    }
+
     void groupAndControls()
     {
-        MergeRig rig(false);
-        FirmwareMergePanel &merge = rig.merge();
-        QVERIFY(merge.gbMergeFW->isHidden());
-        QVERIFY(!merge.gbMergeFW->isEnabled());
-        merge.gbMergeFW->setEnabled(true);
-        QCOMPARE(merge.gbMergeFW->title(), QStringLiteral("Merge FW"));
+        MergeRig rig;
+        QCOMPARE(rig.merge.objectName(), QStringLiteral("gbMergeFW"));
+        QCOMPARE(rig.merge.title(), QStringLiteral("Merge FW"));
         const std::array<int, 4> tags{1, 11, 12, 13};
         for (std::size_t i = 0; i < 4; ++i) {
-            const auto &part = merge.parts()[i];
-            QCOMPARE(part.path->property("Tag").toInt(), tags[i]);
-            QCOMPARE(part.open->property("Tag").toInt(), tags[i]);
-            QVERIFY(!part.open->accessibleName().isEmpty());
-            QCOMPARE(part.version1->maxLength(), 3);
+            QCOMPARE(rig.field(Parts[i].path)->property("Tag").toInt(), tags[i]);
+            QCOMPARE(rig.button(Parts[i].open)->property("Tag").toInt(), tags[i]);
+            QVERIFY(!rig.button(Parts[i].open)->accessibleName().isEmpty());
+            QCOMPARE(rig.field(Parts[i].version1)->maxLength(), 3);
         }
-        QCOMPARE(
-            rig.form().findChild<QLineEdit *>(QStringLiteral("leSlave2FWVer1"))->accessibleName(),
-            QStringLiteral("IR Ver1"));
-        QCOMPARE(merge.btnMerge->text(), QStringLiteral("&Merge"));
+        QCOMPARE(rig.field("leSlave2FWVer1")->accessibleName(), QStringLiteral("IR Ver1"));
+        QCOMPARE(rig.button("btnMerge")->text(), QStringLiteral("&Merge"));
 
         // The slave buttons share one handler that finds its field by Tag.
         rig.rig.dialogs.pushFileName(QStringLiteral("/images/ir.bin"));
-        rig.form().findChild<QPushButton *>(QStringLiteral("btnOpenSlave2"))->click();
-        QCOMPARE(merge.edtSlaveMCU2FW->text(), QStringLiteral("/images/ir.bin"));
+        rig.button("btnOpenSlave2")->click();
+        QCOMPARE(rig.field("edtSlaveMCU2FW")->text(), QStringLiteral("/images/ir.bin"));
         QCOMPARE(rig.rig.dialogs.calls().last().filter,
                  QStringLiteral("FW binary file(*.bin)|*.bin"));
         rig.rig.dialogs.pushFileName(QString());
-        rig.form().findChild<QPushButton *>(QStringLiteral("btnOpenMain"))->click();
-        QVERIFY(merge.edtMainMCUFW->text().isEmpty());
+        rig.button("btnOpenMain")->click();
+        QVERIFY(rig.field("edtMainMCUFW")->text().isEmpty());
     }
 
     void versionKeyFilter()
     {
         MergeRig rig;
-        QLineEdit *field = rig.merge().parts()[0].version1;
+        QLineEdit *field = rig.field("leMainFWVer1");
         QTest::keyClicks(field, QStringLiteral("1a.2 "));
         QCOMPARE(field->text(), QStringLiteral("12"));
         QTest::keyClicks(field, QStringLiteral("345"));
@@ -135,10 +147,10 @@ private slots:
         const QString path = rig.writeImage(QStringLiteral("panel.bin"), image);
         rig.setPart(3, QStringLiteral("  ") + path + QStringLiteral(" "), QStringLiteral("2"),
                     QStringLiteral("10"));
-        rig.merge().btnMerge->click();
+        rig.button("btnMerge")->click();
 
         const QString output = rig.outputPath(QStringLiteral("KorvexA1_pnl2.10.fw"));
-        QCOMPARE(rig.merge().edtSlaveMCU3FW->text(), path);
+        QCOMPARE(rig.field("edtSlaveMCU3FW")->text(), path);
         QCOMPARE(
             rig.lines(),
             (QStringList{QStringLiteral("Slave MCU3 firmware: ") + path + QStringLiteral(" loaded"),
@@ -169,20 +181,20 @@ private slots:
                     QStringLiteral("300"));
         rig.setPart(1, rig.rig.dir.filePath(QStringLiteral("missing.bin")), QStringLiteral("4"),
                     QStringLiteral("4"));
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
 
         const QString output = rig.outputPath(QStringLiteral("KorvexA1_mm1.2_ir0.255.fw"));
         QVERIFY(rig.lines().contains(QStringLiteral("Slave MCU1 firmware file: ") +
                                      rig.rig.dir.filePath(QStringLiteral("missing.bin")) +
                                      QStringLiteral(" does not exist")));
-        QCOMPARE(rig.merge().parts()[2].version1->text(), QStringLiteral("0"));
-        QCOMPARE(rig.merge().parts()[2].version2->text(), QStringLiteral("255"));
+        QCOMPARE(rig.field("leSlave2FWVer1")->text(), QStringLiteral("0"));
+        QCOMPARE(rig.field("leSlave2FWVer2")->text(), QStringLiteral("255"));
         const QByteArray first = FileBytes(output);
         QCOMPARE(first.size(), 143 + 1000 + 143);
 
-        rig.form().mmoMessage->clear();
+        rig.rig.context.messages().clear();
         rig.rig.dialogs.pushConfirm(false);
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
         QCOMPARE(rig.rig.dialogs.lastText(ScriptedDialogs::Kind::Confirm),
                  QStringLiteral("Firmware file: ") + output +
                      QStringLiteral(" exists, overwrite it?"));
@@ -193,7 +205,7 @@ private slots:
         QFile::remove(output);
         rig.rig.clock.advance(std::chrono::milliseconds(5000));
         rig.rig.dialogs.pushConfirm(true);
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
         QCOMPARE(FileBytes(output), first);
         QCOMPARE(rig.rig.dialogs.count(ScriptedDialogs::Kind::Confirm), 1);
     }
@@ -202,7 +214,7 @@ private slots:
     {
         MergeRig rig;
         rig.setPart(0, QStringLiteral("   "), QStringLiteral("1"), QStringLiteral("1"));
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
         QVERIFY(rig.lines().isEmpty());
         QVERIFY(!rig.folderEntries().join(QLatin1Char(' ')).contains(QStringLiteral(".fw")));
         QCOMPARE(rig.rig.dialogs.count(), 0);
@@ -216,7 +228,7 @@ private slots:
         rig.setPart(0, rig.writeImage(QStringLiteral("main.bin"), Image(10, 1)),
                     QStringLiteral("1"), QStringLiteral("0"));
         rig.setPart(1, folder, QStringLiteral("1"), QStringLiteral("0"));
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
         QCOMPARE(rig.rig.dialogs.count(ScriptedDialogs::Kind::Error), 1);
         QVERIFY(!rig.lines().contains(QStringLiteral("Slave MCU1 firmware merged, ver1.0")));
         QVERIFY(!rig.lines().last().startsWith(QStringLiteral("Firmware merged complete")));
@@ -235,7 +247,7 @@ private slots:
         rlimit small = saved;
         small.rlim_cur = 64 * 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        rig.merge().MergeFirmware();
+        rig.merge.MergeFirmware();
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 
@@ -246,15 +258,15 @@ private slots:
 
     void irSwitchSendsTheChoice()
     {
-        ShellRig rig;
-        TForm1 &form = rig.show();
+        ContextRig rig;
+        IrControl ir(rig.context, &rig.window);
+        const auto operation = [&rig] { return rig.context.status().text(StatusPanel::Operation); };
         QStringList statusDuringCommand;
-        rig.serial().responder = [&rig, &form, &statusDuringCommand](const QByteArray &written) {
-            statusDuringCommand.append(form.statusText(2));
-            rig.serial().deliver(ShellRig::answerTo(written, 0, 0));
+        rig.serial().responder = [&](const QByteArray &written) {
+            statusDuringCommand.append(operation());
+            rig.serial().deliver(ContextRig::answerTo(written, 0, 0));
         };
-        auto *box = form.findChild<QCheckBox *>(QStringLiteral("cbIREnable"));
-        QVERIFY(box);
+        auto *box = Child<QCheckBox>(&ir, "cbIREnable");
         QVERIFY(box->isChecked());
         QCOMPARE(box->text(), QStringLiteral("Enable IR control"));
         QCOMPARE(qobject_cast<QGroupBox *>(box->parentWidget())->title(),
@@ -262,23 +274,19 @@ private slots:
 
         box->click();
         QCOMPARE(rig.serial().writes.size(), 1);
-        const TCommandFrame off = MakeFrame(4, 3, 0x00F0);
-        QCOMPARE(rig.serial().writes[0],
-                 QByteArray(reinterpret_cast<const char *>(off.data()), 13));
+        QCOMPARE(rig.serial().writes[0], FrameBytes(4, 3, 0x00F0));
         QCOMPARE(statusDuringCommand, QStringList{QStringLiteral("Disable IR control ...")});
-        QCOMPARE(form.statusText(2), QStringLiteral("Done"));
+        QCOMPARE(operation(), QStringLiteral("Done"));
 
         box->click();
-        const TCommandFrame on = MakeFrame(4, 3, 0x000F);
-        QCOMPARE(rig.serial().writes.last(),
-                 QByteArray(reinterpret_cast<const char *>(on.data()), 13));
+        QCOMPARE(rig.serial().writes.last(), FrameBytes(4, 3, 0x000F));
         QCOMPARE(statusDuringCommand.last(), QStringLiteral("Enable IR control ..."));
 
         // A failed command leaves the box as the operator set it.
         rig.serial().responder = nullptr;
         box->click();
         QVERIFY(!box->isChecked());
-        QCOMPARE(form.statusText(2), QStringLiteral("Time out!"));
+        QCOMPARE(operation(), QStringLiteral("Time out!"));
     }
 };
 

@@ -1,22 +1,22 @@
-#include "ShellRig.h"
+#include "LanPanelRig.h"
 
 #include "lanmodule/ui/EnterYes.h"
 #include "link/KXCOMControl.h"
-#include "shell/ui/ConnectionPanel.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/connection/ConnectionController.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 using namespace std::chrono_literals;
 
 namespace {
+constexpr auto Operation = StatusPanel::Operation;
+
 /// The serial line answers LDCD records like a module with version 1.5, static address
 /// 10.0.0.7; `valid` false makes every answer carry the refusal mark.
-void AnswerRecords(ShellRig &rig, bool valid = true)
+void AnswerRecords(ContextRig &rig, bool valid = true)
 {
     rig.serial().responder = [&rig, valid](const QByteArray &written) {
         if (written.size() != 32)
@@ -35,18 +35,18 @@ void AnswerRecords(ShellRig &rig, bool valid = true)
     };
 }
 
-QStringList Labels(const TForm1 &form)
+QStringList Labels(const LanPanelRig &rig)
 {
-    const ConnectionPanel *panel = form.connection();
-    return {panel->lblTCPVersion->text(), panel->lblTCPDHCP->text(), panel->lblTCPIPAddr->text()};
+    return {rig.child<QLabel>("lblTCPVersion")->text(), rig.child<QLabel>("lblTCPDHCP")->text(),
+            rig.child<QLabel>("lblTCPIPAddr")->text()};
 }
 
-TForm1 &Connected(ShellRig &rig)
+/// Serial control mode, where the module maintenance works, as the window's start sets it;
+/// false when the connection did not open.
+bool Connect(LanPanelRig &rig)
 {
-    // Shown, the window starts in serial control mode, where the module maintenance works.
-    TForm1 &form = rig.show();
-    form.btnConnectClick();
-    return form;
+    rig.context.connection().rbCOMModeClick();
+    return rig.connect();
 }
 
 const QString EntryA = QStringLiteral("[A]-[Static IP]-[10.0.0.1]-[00-00-00-00-00-0A]"
@@ -63,48 +63,47 @@ class LanDevicesTest : public QObject
 private slots:
     void queryFillsTheLabels()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
-        QVERIFY(form.link()->Connected());
-        QCOMPARE(form.link()->ControlMode(), cmCOM);
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
+        QCOMPARE(rig.context.link()->ControlMode(), cmCOM);
         AnswerRecords(rig);
-        form.connection()->btnQueryTCPModInfo->click();
-        QCOMPARE(Labels(form),
+        rig.click("btnQueryTCPModInfo");
+        QCOMPARE(Labels(rig),
                  (QStringList{"Version: Ver1.5", "DHCP: Static IP", "IP Address: 10.0.0.7"}));
-        QCOMPARE(form.statusText(2), QStringLiteral("Query TCP Module ok"));
-        QVERIFY(form.flags().CommandIdle);
-        QVERIFY(form.connection()->btnQueryTCPModInfo->isEnabled());
+        QCOMPARE(rig.status(Operation), QStringLiteral("Query TCP Module ok"));
+        QVERIFY(rig.context.flags().CommandIdle);
+        QVERIFY(rig.child<QWidget>("btnQueryTCPModInfo")->isEnabled());
     }
 
     void failedQueryLeavesBareLabels()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
         AnswerRecords(rig, false);
-        form.connection()->lblTCPVersion->setText(QStringLiteral("Version: Ver9.9"));
-        form.connection()->btnQueryTCPModInfo->click();
-        QCOMPARE(Labels(form), (QStringList{"Version: ", "DHCP: ", "IP Address: "}));
-        QCOMPARE(form.statusText(2), QStringLiteral("Query TCP Module failed"));
+        rig.child<QLabel>("lblTCPVersion")->setText(QStringLiteral("Version: Ver9.9"));
+        rig.click("btnQueryTCPModInfo");
+        QCOMPARE(Labels(rig), (QStringList{"Version: ", "DHCP: ", "IP Address: "}));
+        QCOMPARE(rig.status(Operation), QStringLiteral("Query TCP Module failed"));
         QCOMPARE(rig.serial().writes.size(), 3);
-        QVERIFY(form.flags().CommandIdle);
+        QVERIFY(rig.context.flags().CommandIdle);
     }
 
     void busyWindowRefuses()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
-        form.flags().CommandIdle = false;
-        form.connection()->btnQueryTCPModInfo->click();
-        form.connection()->btnReset->click();
-        QCOMPARE(form.statusText(3), QStringLiteral("In processing, command ignored"));
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
+        rig.context.flags().CommandIdle = false;
+        rig.click("btnQueryTCPModInfo");
+        rig.click("btnReset");
+        QCOMPARE(rig.status(StatusPanel::Hint), QStringLiteral("In processing, command ignored"));
         QVERIFY(rig.serial().writes.isEmpty());
         QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Modal), 0);
     }
 
     void resetNeedsYesExactly()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
         AnswerRecords(rig);
         QStringList afterTyping;
         rig.dialogs.pushModal([&](QDialog *dialog) {
@@ -117,7 +116,7 @@ private slots:
             }
             return confirm->result();
         });
-        form.connection()->btnReset->click();
+        rig.click("btnReset");
         QCOMPARE(afterTyping, (QStringList{"0", "0", "0", "1"}));
         // The reset request, then the query that follows it.
         QCOMPARE(rig.serial().writes.size(), 2);
@@ -125,14 +124,14 @@ private slots:
         QCOMPARE(std::uint8_t(reset[16]), std::uint8_t(0xFF));
         QCOMPARE(reset.mid(19, 5), QByteArray::fromHex("00C0A80064"));
         QCOMPARE(std::uint8_t(rig.serial().writes[1][16]), std::uint8_t(0x01));
-        QCOMPARE(form.statusText(2), QStringLiteral("Query TCP Module ok"));
-        QCOMPARE(Labels(form).first(), QStringLiteral("Version: Ver1.5"));
+        QCOMPARE(rig.status(Operation), QStringLiteral("Query TCP Module ok"));
+        QCOMPARE(Labels(rig).first(), QStringLiteral("Version: Ver1.5"));
     }
 
     void resetCancelledSendsNothing()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
         rig.dialogs.pushModal([](QDialog *dialog) {
             auto *confirm = qobject_cast<TfrmEnterYes *>(dialog);
             confirm->FormShow();
@@ -140,57 +139,55 @@ private slots:
             QTest::keyClick(confirm->edtYes, Qt::Key_Escape);
             return confirm->result();
         });
-        form.connection()->btnReset->click();
-        QCOMPARE(form.statusText(2), QStringLiteral("Reset Default cancelled"));
+        rig.click("btnReset");
+        QCOMPARE(rig.status(Operation), QStringLiteral("Reset Default cancelled"));
         QVERIFY(rig.serial().writes.isEmpty());
     }
 
     void deleteSelectsTheNeighbour()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
-        QComboBox *list = form.connection()->cbLANDevice;
+        LanPanelRig rig;
+        QComboBox *list = rig.devices();
         list->addItems({EntryA, EntryB, EntryC});
         list->setCurrentIndex(2);
 
         rig.dialogs.pushConfirm(false);
-        form.connection()->btnDeleteDevice->click();
+        rig.click("btnDeleteDevice");
         QCOMPARE(list->count(), 3);
         QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Confirm),
                  QStringLiteral("Sure to delete device: ") + EntryC + QStringLiteral(" ?"));
 
         rig.dialogs.pushConfirm(true);
-        form.connection()->btnDeleteDevice->click();
+        rig.click("btnDeleteDevice");
         QCOMPARE(list->currentText(), EntryB);
-        QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-00-00-00-00-0B"));
-        QCOMPARE(form.link()->DeviceIP(), QStringLiteral("10.0.0.2"));
+        QCOMPARE(rig.context.CurrentDeviceMAC(), QStringLiteral("00-00-00-00-00-0B"));
+        QCOMPARE(rig.context.link()->DeviceIP(), QStringLiteral("10.0.0.2"));
 
         list->setCurrentIndex(0);
         rig.dialogs.pushConfirm(true);
-        form.connection()->btnDeleteDevice->click();
+        rig.click("btnDeleteDevice");
         QCOMPARE(list->currentText(), EntryB); // the same position again
         rig.dialogs.pushConfirm(true);
-        form.connection()->btnDeleteDevice->click();
+        rig.click("btnDeleteDevice");
         QCOMPARE(list->currentIndex(), -1);
-        QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-00-00-00-00-00"));
-        QCOMPARE(form.link()->DeviceIP(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(rig.context.CurrentDeviceMAC(), QStringLiteral("00-00-00-00-00-00"));
+        QCOMPARE(rig.context.link()->DeviceIP(), QStringLiteral("0.0.0.0"));
 
         const int asked = rig.dialogs.count(ScriptedDialogs::Kind::Confirm);
-        form.connection()->btnDeleteDevice->click();
+        rig.click("btnDeleteDevice");
         QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Confirm), asked);
     }
 
     void selectingClosesTheConnection()
     {
-        ShellRig rig;
-        TForm1 &form = Connected(rig);
-        QVERIFY(form.link()->Connected());
-        QComboBox *list = form.connection()->cbLANDevice;
+        LanPanelRig rig;
+        QVERIFY(Connect(rig));
+        QComboBox *list = rig.devices();
         list->addItems({EntryA, EntryB});
         list->setCurrentIndex(1);
-        form.hooks().cbLANDeviceChange();
-        QVERIFY(!form.link()->Connected());
-        QCOMPARE(form.link()->DeviceIP(), QStringLiteral("10.0.0.2"));
+        rig.panel.cbLANDeviceChange();
+        QVERIFY(!rig.context.link()->Connected());
+        QCOMPARE(rig.context.link()->DeviceIP(), QStringLiteral("10.0.0.2"));
     }
 };
 

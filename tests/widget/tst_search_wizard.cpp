@@ -1,13 +1,12 @@
 #include "LanFixtures.h"
-#include "ShellRig.h"
+#include "LanPanelRig.h"
 #include "WidgetTexts.h"
 
 #include "firmware/ui/KXGauge.h"
 #include "lanmodule/ui/OctetField.h"
 #include "lanmodule/ui/Search.h"
 #include "link/KXCOMControl.h"
-#include "shell/ui/ConnectionPanel.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/connection/ConnectionController.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -23,7 +22,7 @@ const QString Alpha = QStringLiteral("[Alpha]-[Auto IP]-[192.168.0.21]-[00-1A-2B
                                      "-[Same Subnet]");
 
 /// Modules answer the broadcast; `unicast` answers a probe sent to that address.
-void Answer(ShellRig &rig, bool broadcast, const QString &unicast = {})
+void Answer(ContextRig &rig, bool broadcast, const QString &unicast = {})
 {
     FakeDatagramEndpoint *udp = rig.transports.udp;
     udp->responder = [udp, broadcast, unicast](const FakeDatagramEndpoint::Sent &sent) {
@@ -45,10 +44,11 @@ TfrmSearch *Wizard(QDialog *dialog)
     return wizard;
 }
 
-void UseLanMode(TForm1 &form)
+/// What a click on the "TCP control mode" button does.
+void UseLanMode(ShellContext &context)
 {
-    form.connection()->rbLANMode->setChecked(true);
-    form.rbLANModeClick();
+    context.connection().setLanSelected(true);
+    context.connection().rbLANModeClick();
 }
 } // namespace
 
@@ -58,9 +58,8 @@ class SearchWizardTest : public QObject
 private slots:
     void twoModulesAreOfferedAndTaken()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
-        UseLanMode(form);
+        LanPanelRig rig;
+        UseLanMode(rig.context);
         Answer(rig, true);
         rig.dialogs.pushModal([&](QDialog *dialog) {
             TfrmSearch *wizard = Wizard(dialog);
@@ -79,23 +78,23 @@ private slots:
             wizard->btnYES->click();
             return wizard->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(rig.dialogs.lastText(ScriptedDialogs::Kind::Modal), QStringLiteral("frmSearch"));
         QCOMPARE(rig.dialogs.calls().last().answer, QString::number(QDialog::Accepted));
-        QComboBox *list = form.connection()->cbLANDevice;
+        QComboBox *list = rig.devices();
         QCOMPARE(ComboItems(list), (QStringList{Alpha, Zeta}));
         QCOMPARE(list->currentText(), Alpha); // the one added last
-        QCOMPARE(form.CurrentDeviceMAC, QStringLiteral("00-1A-2B-3C-4D-02"));
-        QCOMPARE(form.link()->DeviceIP(), QStringLiteral("192.168.0.21"));
-        QCOMPARE(form.statusText(2), QStringLiteral("Search TCP control device ok"));
+        QCOMPARE(rig.context.CurrentDeviceMAC(), QStringLiteral("00-1A-2B-3C-4D-02"));
+        QCOMPARE(rig.context.link()->DeviceIP(), QStringLiteral("192.168.0.21"));
+        QCOMPARE(rig.status(StatusPanel::Operation),
+                 QStringLiteral("Search TCP control device ok"));
         QCOMPARE(rig.transports.udp->sent.size(), std::size_t(1));
     }
 
     void knownEntriesAreNotAddedAgain()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
-        QComboBox *list = form.connection()->cbLANDevice;
+        LanPanelRig rig;
+        QComboBox *list = rig.devices();
         list->addItem(Zeta.toLower());
         list->addItem(QString(Alpha).replace(QStringLiteral("Alpha"), QStringLiteral("Old")));
         Answer(rig, true);
@@ -103,19 +102,18 @@ private slots:
             Wizard(dialog)->btnYES->click();
             return dialog->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(list->count(), 3);
         QVERIFY(ComboItems(list).contains(Alpha));
         QVERIFY(!ComboItems(list).contains(Zeta));
         // COM mode: the result text is cleared again.
-        QCOMPARE(form.statusText(2), QString());
+        QCOMPARE(rig.status(StatusPanel::Operation), QString());
     }
 
     void stopCancelsTheSearch()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
-        UseLanMode(form);
+        LanPanelRig rig;
+        UseLanMode(rig.context);
         Answer(rig, true);
         rig.transports.udp->responder = nullptr;
         QStringList texts;
@@ -129,17 +127,17 @@ private slots:
             wizard->btnStopThenClose->click();
             return wizard->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(texts, (QStringList{"Auto searching", "Searching cancelled"}));
         QVERIFY(rig.clock.elapsedMs() <= 1100);
-        QCOMPARE(form.statusText(2), QStringLiteral("Search TCP control device cancelled"));
-        QCOMPARE(form.connection()->cbLANDevice->count(), 0);
+        QCOMPARE(rig.status(StatusPanel::Operation),
+                 QStringLiteral("Search TCP control device cancelled"));
+        QCOMPARE(rig.devices()->count(), 0);
     }
 
     void manualSearchAddsACrossSubnetDevice()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
+        LanPanelRig rig;
         Answer(rig, false, QStringLiteral("10.1.1.7"));
         QStringList seen;
         rig.dialogs.pushModal([&](QDialog *dialog) {
@@ -156,20 +154,19 @@ private slots:
             wizard->btnDone->click();
             return wizard->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(seen.mid(0, 5), (QStringList{"3", "192", "168", "0", "220"}));
         const QString cross = QStringLiteral("[Zeta]-[Static IP]-[10.1.1.7]-[00-1A-2B-3C-4D-01]"
                                              "-[Cross Subnet]");
         QCOMPARE(seen.mid(5), (QStringList{"5", cross}));
-        QCOMPARE(ComboItems(form.connection()->cbLANDevice), QStringList{cross});
+        QCOMPARE(ComboItems(rig.devices()), QStringList{cross});
         QCOMPARE(rig.transports.udp->sent.back().host, QStringLiteral("10.1.1.7"));
         QVERIFY(!rig.transports.udp->sent.back().broadcastAllowed);
     }
 
     void sameAddressGivesNoCrossSubnetTwin()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
+        LanPanelRig rig;
         Answer(rig, true, QStringLiteral("192.168.0.20"));
         QStringList found;
         rig.dialogs.pushModal([&](QDialog *dialog) {
@@ -184,14 +181,13 @@ private slots:
             wizard->btnDone->click();
             return wizard->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(found, (QStringList{Zeta, Alpha, "5"}));
     }
 
     void nothingFoundEndsWithNo()
     {
-        ShellRig rig;
-        TForm1 &form = rig.create();
+        LanPanelRig rig;
         int step = 0;
         int sentBeforeReactivation = 0;
         rig.dialogs.pushModal([&](QDialog *dialog) {
@@ -205,18 +201,17 @@ private slots:
             wizard->btnCloseOfEnd->click();
             return wizard->result();
         });
-        form.connection()->btnSearchDevice->click();
+        rig.click("btnSearchDevice");
         QCOMPARE(sentBeforeReactivation, 3);
         QCOMPARE(step, 6);
         QCOMPARE(rig.dialogs.calls().last().answer, QString::number(TfrmSearch::ResultNo));
-        QCOMPARE(form.connection()->cbLANDevice->count(), 0);
+        QCOMPARE(rig.devices()->count(), 0);
     }
 
     void octetFieldsFilterAndClamp()
     {
-        ShellRig rig;
-        rig.create();
-        TfrmSearch *wizard = rig.windows->secondary().frmSearch;
+        LanPanelRig rig;
+        TfrmSearch *wizard = &rig.search;
         OctetField *first = wizard->edtIPFields[0];
         OctetField *last = wizard->edtIPFields[3];
         first->clear();
@@ -242,22 +237,20 @@ private slots:
 
     void progressIsShownOnlyOnStepOne()
     {
-        ShellRig rig;
-        rig.create();
-        TfrmSearch *wizard = rig.windows->secondary().frmSearch;
+        LanPanelRig rig;
+        TfrmSearch *wizard = &rig.search;
         wizard->ShowStep(1);
-        rig.form().DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("abc"));
+        rig.context.DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("abc"));
         QCOMPARE(wizard->kxSearching->Caption(), QStringLiteral("abc"));
         wizard->ShowStep(4);
-        rig.form().DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("def"));
+        rig.context.DefaultHandler(NotifyStatusText, 0, 0, QStringLiteral("def"));
         QCOMPARE(wizard->kxSearching->Caption(), QStringLiteral("abc"));
     }
 
     void searchGaugeBlendsIntoItsGroup()
     {
-        ShellRig rig;
-        rig.create();
-        const TKXGauge *gauge = rig.windows->secondary().frmSearch->kxSearching;
+        LanPanelRig rig;
+        const TKXGauge *gauge = rig.search.kxSearching;
         QCOMPARE(gauge->size(), QSize(220, 24));
         QCOMPARE(gauge->TxtAlign(), TKXGauge::ttaLEFT);
         QVERIFY(!gauge->ShowPercent());
