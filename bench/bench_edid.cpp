@@ -5,14 +5,15 @@
 // the least time the operation can take on a real line. The simulated line hands each byte
 // over only once it has crossed the wire, so the measured time is what a real line would show.
 //   bench_edid [repetitions]
+#include "ProgramWindows.h"
 #include "edid/ui/EdidPage.h"
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/connection/PortLister.h"
 #include "shell/SettingsLocation.h"
+#include "shell/ShellContext.h"
 #include "shell/ui/MainWindow.h"
-#include "shell/ui/ProgramWindows.h"
 #include "SimPty.h"
 #include "SwitcherDevice.h"
 #include "ui/Dialogs.h"
@@ -158,13 +159,16 @@ int main(int argc, char *argv[])
     TForm1 &form = windows.mainWindow();
     form.show();
     form.btnConnectClick();
-    if (!form.link() || !form.link()->Connected()) {
+    TKXCOMControl *link = windows.context().link();
+    if (!link || !link->Connected()) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(pty.slavePath()));
         return 2;
     }
-    EdidPage &page = *form.edid();
-    page.cbReadEDIDDataOutput->setCurrentIndex(5); // "User1 Memory"
-    page.cbDownloadEDIDInput->setCurrentIndex(7);  // "User2 Memory"
+    EdidPage &page = windows.edid();
+    page.findChild<QComboBox *>(QStringLiteral("cbReadEDIDDataOutput"))
+        ->setCurrentIndex(5); // "User1 Memory"
+    page.findChild<QComboBox *>(QStringLiteral("cbDownloadEDIDInput"))
+        ->setCurrentIndex(7); // "User2 Memory"
 
     std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n",
                 qPrintable(pty.slavePath()), repetitions);
