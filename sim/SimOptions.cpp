@@ -74,7 +74,8 @@ QString SimOptions::Usage()
         "  --extra N              three extra bytes after the first N answers\n"
         "  --restart-ms MS        stay silent MS milliseconds after a restart command\n"
         "  --edid-locked          EDID selector not in software position (changes refused)\n"
-        "  -h, --help             show this text\n");
+        "  -h, --help             show this text\n"
+        "  -v, --version          show the version\n");
 }
 
 std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *error)
@@ -88,6 +89,8 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
         int port = 0;
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             options.help = true;
+        } else if (arg == QLatin1String("-v") || arg == QLatin1String("--version")) {
+            options.version = true;
         } else if (arg == QLatin1String("--pty")) {
             options.pty = true;
         } else if (arg == QLatin1String("--tcp")) {
@@ -130,7 +133,7 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
         if (!ok)
             return std::nullopt;
     }
-    if (options.help)
+    if (options.help || options.version)
         return options;
     if (!options.pty && !options.tcpAddress && !options.networkAddress) {
         *error = QStringLiteral("choose --pty, --tcp ADDR or --network ADDR");
