@@ -11,6 +11,7 @@
 #   - adds the test program.<target>: `<target> --help` and `<target> --version` succeed with
 #     no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM unset) and the version line is
 #     "<target> <version>".
+# scripts/package-check.sh also wants it under <provides> in the AppStream file (packaging/).
 include_guard(GLOBAL)
 include(GNUInstallDirs)
 

@@ -97,6 +97,11 @@ grep -qx "Icon=$id" "$desktop" || fail "$desktop does not name the icon $id"
 grep -q "<id>$id</id>" "$metainfo" || fail "$metainfo does not have the id $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
     || fail "$metainfo does not launch $id.desktop"
+for program in $programs; do
+    grep -q "<binary>$(basename "$program")</binary>" "$metainfo" \
+        || fail "packaging/$id.metainfo.xml: add <binary>$(basename "$program")</binary>" \
+            "under <provides>"
+done
 for size in 48 64 128 256; do
     icon=/usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     file "$icon" | grep -q "PNG image data, $size x $size," || fail "no $size px icon $icon"
