@@ -1,3 +1,6 @@
+#include "BuildInfo.h"
+#include "CommandLine.h"
+#include "ProgramIcon.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "ProgramWindows.h"
@@ -10,11 +13,16 @@
 
 int main(int argc, char *argv[])
 {
+    if (const auto exitCode = CommandLine::handleBeforeApplication(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
+    if (const auto exitCode = CommandLine::rejectUnknown(QCoreApplication::arguments()))
+        return *exitCode;
     QApplication::setApplicationName(QStringLiteral("hdmi-matrix-controller"));
     QApplication::setOrganizationName(QStringLiteral("hdmi-matrix-controller"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setDesktopFileName(QStringLiteral("hdmi-matrix-controller"));
+    QApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::Version));
+    QApplication::setDesktopFileName(QString::fromLatin1(BuildInfo::AppId));
+    QApplication::setWindowIcon(ProgramIcon());
     // The program ends when the main window has closed, whatever else is still open.
     QApplication::setQuitOnLastWindowClosed(false);
 

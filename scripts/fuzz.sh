@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 
-"$(dirname "$0")/install-deps.sh"
+"$(dirname "$0")/install-deps.sh" fuzz
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DMATRIX_BUILD_FUZZ=ON -DMATRIX_BUILD_TESTS=OFF -DMATRIX_BUILD_BENCH=OFF

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and fuzz. Does nothing when
-# every package is already installed.
-#   scripts/install-deps.sh
+# Installs the Debian packages the project needs. Does nothing when every package asked for is
+# already installed.
+#   scripts/install-deps.sh                    build, run and test (scripts/run.sh, test.sh)
+#   scripts/install-deps.sh fuzz               ... and clang with libFuzzer (scripts/fuzz.sh)
+#   scripts/install-deps.sh package            ... and the Debian packaging and validation
+#                                              tools (scripts/package-check.sh)
+#   scripts/install-deps.sh fuzz package       both, with one apt-get update (.ci/run)
 set -euo pipefail
 
 packages=(
@@ -10,10 +14,27 @@ packages=(
     g++
     qt6-base-dev
     qt6-serialport-dev      # QSerialPort; Debian has no separate libqt6serialport6-dev
-    clang
-    libclang-rt-14-dev
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
 )
+fuzz_packages=(
+    clang
+    libclang-rt-14-dev      # libFuzzer and the sanitizer runtimes for clang
+)
+package_packages=(
+    dpkg-dev                # dpkg-shlibdeps for CPack's dependency list
+    file                    # CPack finds the executables to inspect with it
+    desktop-file-utils      # desktop-file-validate
+    appstream               # appstreamcli validate
+    librsvg2-bin            # rsvg-convert renders the PNG icons from the SVG
+)
+
+for group in "$@"; do
+    case "$group" in
+        fuzz) packages+=("${fuzz_packages[@]}") ;;
+        package) packages+=("${package_packages[@]}") ;;
+        *) echo "install-deps.sh: unknown group $group (fuzz, package)" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

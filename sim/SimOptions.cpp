@@ -82,7 +82,8 @@ QString SimOptions::Usage()
         "                         OUTPUT MS milliseconds after the step before (the first:\n"
         "                         after the start); lines starting with \"#\" are comments.\n"
         "                         Example: \"500 route 2 3\"\n"
-        "  -h, --help             show this text\n");
+        "  -h, --help             show this text\n"
+        "  -v, --version          show the version\n");
 }
 
 std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *error)
@@ -96,6 +97,8 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
         int port = 0;
         if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             options.help = true;
+        } else if (arg == QLatin1String("-v") || arg == QLatin1String("--version")) {
+            options.version = true;
         } else if (arg == QLatin1String("--pty")) {
             options.pty = true;
         } else if (arg == QLatin1String("--tcp")) {
@@ -150,7 +153,7 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
         if (!ok)
             return std::nullopt;
     }
-    if (options.help)
+    if (options.help || options.version)
         return options;
     if (!options.pty && !options.tcpAddress && !options.networkAddress) {
         *error = QStringLiteral("choose --pty, --tcp ADDR or --network ADDR");

@@ -15,6 +15,7 @@
 struct SimOptions
 {
     bool help = false;
+    bool version = false;
     bool pty = false;
     std::optional<QHostAddress> tcpAddress;
     std::uint16_t port = 8000;

@@ -1,3 +1,4 @@
+#include "BuildInfo.h"
 #include "SimFirmware.h"
 #include "SimFrontPanel.h"
 #include "SimLdcd.h"
@@ -28,6 +29,10 @@ int main(int argc, char *argv[])
     }
     if (options->help) {
         std::fputs(qPrintable(SimOptions::Usage()), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("matrix-sim %s\n", BuildInfo::Version);
         return 0;
     }
 

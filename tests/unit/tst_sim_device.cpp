@@ -482,6 +482,7 @@ void tst_SimDevice::commandLine()
     QVERIFY(!SimOptions::Parse({"--pty", "--delay", "-5"}, &error));
     QVERIFY(!SimOptions::Parse({"--pty", "--port"}, &error));
     QVERIFY(SimOptions::Parse({"--help"}, &error)->help);
+    QVERIFY(SimOptions::Parse({"--version"}, &error)->version);
 
     options = SimOptions::Parse({"--pty", "--silence", "2", "--delay", "30"}, &error);
     QVERIFY(options);
