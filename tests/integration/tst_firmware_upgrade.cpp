@@ -6,7 +6,7 @@
 
 #include "SimFirmware.h"
 #include "firmware/ui/FirmwarePage.h"
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 #include "link/KXCOMControl.h"
 #include "shell/StatusBoard.h"
 #include "shell/ui/MainWindow.h"

@@ -1,4 +1,4 @@
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 
 #include "ScriptedDialogs.h"
 

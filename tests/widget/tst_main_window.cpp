@@ -2,7 +2,7 @@
 #include "ShellRig.h"
 #include "WidgetFinder.h"
 
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 #include "lanmodule/ui/EditLAN.h"
 #include "lanmodule/ui/EnterYes.h"
 #include "lanmodule/ui/Search.h"

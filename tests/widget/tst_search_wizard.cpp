@@ -2,7 +2,7 @@
 #include "LanPanelRig.h"
 #include "WidgetTexts.h"
 
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 #include "lanmodule/ui/OctetField.h"
 #include "lanmodule/ui/Search.h"
 #include "link/KXCOMControl.h"

@@ -2,7 +2,7 @@
 
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/ui/FirmwareMergePanel.h"
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 #include "shell/ShellContext.h"
 #include "shell/TextLog.h"
 #include "ui/Dialogs.h"

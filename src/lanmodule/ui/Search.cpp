@@ -1,7 +1,7 @@
 #include "lanmodule/ui/Search.h"
 #include "ui/WidgetNames.h"
 
-#include "firmware/ui/KXGauge.h"
+#include "ui/KXGauge.h"
 #include "lanmodule/DeviceEntry.h"
 #include "lanmodule/IPAddressText.h"
 #include "lanmodule/ui/OctetField.h"
