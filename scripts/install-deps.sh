@@ -15,6 +15,7 @@ packages=(
     qt6-base-dev
     qt6-serialport-dev      # QSerialPort; Debian has no separate libqt6serialport6-dev
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
+    fonts-cantarell         # the other font of a stock Debian desktop: texts must fit in both
 )
 fuzz_packages=(
     clang

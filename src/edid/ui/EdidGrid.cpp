@@ -39,12 +39,27 @@ EdidGrid::EdidGrid(QWidget *parent) : QTableWidget(Side, Side, parent)
     fitCells();
 }
 
+int EdidGrid::widestCellText() const
+{
+    // Measured pair by pair: kerning and hinting make some pairs wider than twice the
+    // widest digit, and which digit is widest depends on the font the desktop gives.
+    const QFontMetrics metrics(font());
+    const QString digits = QStringLiteral("0123456789ABCDEF");
+    int widest = 0;
+    for (const QChar high : digits) {
+        for (const QChar low : digits)
+            widest = std::max(widest, metrics.horizontalAdvance(QString(high) + low));
+    }
+    return widest;
+}
+
 void EdidGrid::fitCells()
 {
     const QFontMetrics metrics(font());
-    // Room for two of the widest digits plus the item view's text margins on both sides.
+    // The item view keeps a text margin on both sides and the grid line takes a pixel; one
+    // more pixel covers rounding at fractional scale factors.
     const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-    const int width = std::max(CellSize, metrics.horizontalAdvance(QStringLiteral("DD")) + margin);
+    const int width = std::max(CellSize, widestCellText() + margin + 2);
     const int height = std::max(CellSize, metrics.height() + 2);
     for (QHeaderView *header : {horizontalHeader(), verticalHeader()})
         header->setMinimumSectionSize(1);

@@ -35,6 +35,8 @@ public:
 
 private:
     void writeHeaders();
+    /// The width of the widest two-digit text in the grid's font.
+    int widestCellText() const;
     void fitCells();
     void setCellText(int row, int column, const QString &text, bool header);
 };
