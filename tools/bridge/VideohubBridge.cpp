@@ -290,7 +290,6 @@ void VideohubBridge::applyRoutes(ClientId id, const std::vector<Route> &requeste
     // The client that asked sees the routing the switcher kept.
     if (!refused.empty())
         send(id, RoutingBlock(routes(refused)));
-    emit routesApplied();
 }
 
 void VideohubBridge::pollRouting()

@@ -97,9 +97,6 @@ signals:
     /// One line for the log (no time stamp, no line end).
     void logLine(const QString &text);
     void onlineChanged(bool online);
-    /// A route change has been carried out (or refused by the switcher); for tests and
-    /// benches.
-    void routesApplied();
 
 private:
     struct Client;
