@@ -110,6 +110,7 @@ void tst_BridgeCore::answers_data()
     row("label", player, Ack + player, player);
     const QByteArray untagged = "OUTPUT LABELS:\n0 Output1\n\n";
     row("the short name clears a tag", untagged, Ack + untagged, untagged);
+    row("a blank label clears a tag", "OUTPUT LABELS:\n0  \n\n", Ack + untagged, untagged);
     row("label of a port the switcher lacks", "INPUT LABELS:\n4 x\n\n", Nak);
     row("line beyond the codec's limit", "PING:" + QByteArray(5000, 'x') + "\n\nPING:\n\n",
         Nak + Ack);

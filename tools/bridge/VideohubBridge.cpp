@@ -217,9 +217,10 @@ void VideohubBridge::changeLabels(ClientId id, const LabelChange &change)
     auto &tags = inputs ? after.inputs : after.outputs;
     std::vector<Label> shown;
     for (const Label &label : change.labels) {
-        const bool untagged = label.text == ShortLabel(change.kind, label.port);
-        tags[std::size_t(label.port - 1)] = untagged ? QString() : label.text;
-        shown.push_back(label);
+        const QString shortLabel = ShortLabel(change.kind, label.port);
+        tags[std::size_t(label.port - 1)] = label.text == shortLabel ? QString() : label.text;
+        // Shown as the opening blocks show it.
+        shown.push_back({label.port, label.text.trimmed().isEmpty() ? shortLabel : label.text});
     }
     model.setTags(after);
     if (!model.SavePortTags(mode, mac)) {
