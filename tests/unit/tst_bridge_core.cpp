@@ -46,6 +46,8 @@ private slots:
     void labelsKeptInSettings();
     void backsOffWhileUnreachable();
     void dropsUnfinishedBlocks();
+    void switcherFromOptionsOrSettings_data();
+    void switcherFromOptionsOrSettings();
 };
 
 void tst_BridgeCore::openingBlocks()
@@ -253,6 +255,62 @@ void tst_BridgeCore::dropsUnfinishedBlocks()
     QVERIFY(rig.log.filter(QStringLiteral("dropped"))
                 .contains(QStringLiteral(
                     "400 ms: client unfinished dropped: a block left unfinished for 0.3 s")));
+}
+
+void tst_BridgeCore::switcherFromOptionsOrSettings_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("target"); // describe() and the MAC, or the error
+    const QByteArray lan =
+        "[Control mode]\r\nMode=1\r\n[TCP control device]\r\nName=x\r\n" + Devices;
+    const QString mac = QStringLiteral(" 00-1A-2B-3C-4D-5E");
+    const QString none = QStringLiteral(" 00-00-00-00-00-00");
+    QTest::newRow("--port") << "/dev/ttyUSB1"
+                            << "" << lan << "serial port /dev/ttyUSB1";
+    QTest::newRow("--host of a known device")
+        << ""
+        << "192.168.000.050" << QByteArray() << "192.168.0.50:8000" + none;
+    QTest::newRow("--host, MAC from the device list")
+        << ""
+        << "192.168.0.50:8001" << lan << "192.168.0.50:8001" + mac;
+    QTest::newRow("settings: the serial port")
+        << ""
+        << "" << QByteArray("[COM port]\r\nName=ttyS3\r\n") << "serial port ttyS3";
+    QTest::newRow("settings: the selected network device")
+        << ""
+        << "" << lan << "192.168.0.50:8000" + mac;
+    QTest::newRow("settings name nothing")
+        << ""
+        << "" << QByteArray() << "names no serial port; use --port or --host";
+    QTest::newRow("both") << "ttyS0"
+                          << "10.0.0.1" << QByteArray() << "--port and --host exclude each other";
+    QTest::newRow("host name") << ""
+                               << "switcher.local" << QByteArray()
+                               << "--host: not ADDR[:PORT] with an IPv4 address: switcher.local";
+    QTest::newRow("port 0") << ""
+                            << "10.0.0.1:0" << QByteArray()
+                            << "--host: not ADDR[:PORT] with an IPv4 address: 10.0.0.1:0";
+}
+
+void tst_BridgeCore::switcherFromOptionsOrSettings()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, host);
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    const ConnectionOptions options{port, host, dir.filePath(QStringLiteral("Settings.ini"))};
+    if (!settings.isEmpty())
+        QVERIFY(WriteFileBytes(options.settings, settings));
+    QString error;
+    const auto resolved = Connection::Resolve(options, Connection::Location(options), &error);
+    const QString described = !resolved ? error
+                              : resolved->mode == cmLAN
+                                  ? resolved->describe() + QLatin1Char(' ') + resolved->mac
+                                  : resolved->describe();
+    QVERIFY2(described.endsWith(target), qPrintable(described));
 }
 
 QTEST_GUILESS_MAIN(tst_BridgeCore)
