@@ -1,0 +1,219 @@
+// What the bridge adds to a route: from a Videohub route request written to matrix-bridge to
+// the routing update it sends back (A), against the same route sent by a bare link client,
+// TKXCOMControl::SendCommand, from request to answer (B). Each has a matrix-sim of its own
+// over loopback TCP. A and B alternate, pair after pair, so that a busy machine slows both.
+//   bench_bridge [pairs per run] [runs]
+#include "link/Frames.h"
+#include "link/KXCOMControl.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const char *BridgeSim = "127.0.0.57";
+const char *BareSim = "127.0.0.58";
+const char *BridgeAddress = "127.0.0.59";
+constexpr quint16 BridgePort = 9990;
+constexpr int WarmUpPairs = 50;
+
+struct Spread
+{
+    double p10 = 0;
+    double median = 0;
+    double p90 = 0;
+};
+
+Spread SpreadOf(std::vector<double> micros)
+{
+    if (micros.empty())
+        return {};
+    std::sort(micros.begin(), micros.end());
+    const auto at = [&](std::size_t percent) { return micros[micros.size() * percent / 100]; };
+    return {at(10), at(50), at(90)};
+}
+
+/// A plain blocking Videohub client.
+class VideohubClient
+{
+public:
+    bool open()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(BridgePort);
+        ::inet_pton(AF_INET, BridgeAddress, &address.sin_addr);
+        if (::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            return false;
+        int one = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        return readUntil("END PRELUDE:\n\n");
+    }
+    ~VideohubClient()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    /// Routes `input` to output 1 and waits for the update that shows it.
+    bool route(int input)
+    {
+        const QByteArray request =
+            "VIDEO OUTPUT ROUTING:\n0 " + QByteArray::number(input - 1) + "\n\n";
+        if (::write(m_fd, request.constData(), std::size_t(request.size())) != request.size())
+            return false;
+        return readUntil(request);
+    }
+
+private:
+    bool readUntil(const QByteArray &text)
+    {
+        char buffer[4096];
+        for (;;) {
+            const qsizetype found = m_received.indexOf(text);
+            if (found >= 0) {
+                m_received.remove(0, found + text.size());
+                return true;
+            }
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return false;
+            m_received.append(buffer, qsizetype(n));
+        }
+    }
+
+    int m_fd = -1;
+    QByteArray m_received;
+};
+
+bool StartSim(QProcess &sim, const QString &program, const char *address)
+{
+    sim.setProcessChannelMode(QProcess::MergedChannels);
+    sim.start(program, {QStringLiteral("--tcp"), QString::fromLatin1(address)});
+    return sim.waitForStarted() && sim.waitForReadyRead(5000);
+}
+
+void Print(const char *what, const Spread &spread)
+{
+    std::printf("  %-22s p10 %7.1f us  median %7.1f us  p90 %7.1f us\n", what, spread.p10,
+                spread.median, spread.p90);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int pairs = argc > 1 ? std::max(100, std::atoi(argv[1])) : 20000;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../");
+
+    QProcess bridgeSim, bareSim, bridge;
+    if (!StartSim(bridgeSim, dir + QStringLiteral("matrix-sim"), BridgeSim) ||
+        !StartSim(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
+        std::fprintf(stderr, "cannot start %smatrix-sim\n", qPrintable(dir));
+        return 1;
+    }
+    QTemporaryDir settings;
+    bridge.start(
+        dir + QStringLiteral("matrix-bridge"),
+        {QStringLiteral("--host"), QString::fromLatin1(BridgeSim), QStringLiteral("--listen"),
+         QString::fromLatin1(BridgeAddress) + QLatin1Char(':') + QString::number(BridgePort),
+         QStringLiteral("--settings"), settings.filePath(QStringLiteral("Settings.ini"))});
+    QByteArray log;
+    QElapsedTimer waited;
+    waited.start();
+    while (!log.contains("reached") && waited.elapsed() < 5000) {
+        bridge.waitForReadyRead(100);
+        log += bridge.readAllStandardError();
+    }
+    if (!log.contains("reached")) {
+        std::fprintf(stderr, "matrix-bridge did not reach its simulator:\n%s", log.constData());
+        return 1;
+    }
+
+    RealClock clock;
+    QtTransportFactory factory;
+    ProgramFlags flags;
+    TKXCOMControl link(flags, factory, clock);
+    link.setControlMode(cmLAN);
+    link.setDeviceIP(QString::fromLatin1(BareSim));
+    VideohubClient client;
+    if (!link.Open() || !client.open()) {
+        std::fprintf(stderr, "cannot connect the bare link or the Videohub client\n");
+        return 1;
+    }
+
+    std::printf("%d runs of %d pairs (A: through matrix-bridge, B: bare link), route request "
+                "to routing update\n",
+                runs, pairs);
+    std::vector<double> bridgeMedians, addedMedians;
+    QElapsedTimer timer;
+    for (int run = 1; run <= runs; ++run) {
+        std::vector<double> a, b, added;
+        for (int i = -WarmUpPairs; i < pairs; ++i) {
+            const int input = (i & 1) + 1;
+            timer.start();
+            if (!client.route(input)) {
+                std::fprintf(stderr, "the bridge stopped answering\n");
+                return 1;
+            }
+            const double throughBridge = double(timer.nsecsElapsed()) / 1000.0;
+            TCommandResult result;
+            timer.start();
+            link.SendCommand(MakeFrame(2, 3, std::uint16_t(input), 1), result);
+            const double bare = double(timer.nsecsElapsed()) / 1000.0;
+            if (!result.Success) {
+                std::fprintf(stderr, "the bare link failed\n");
+                return 1;
+            }
+            if (i < 0)
+                continue;
+            a.push_back(throughBridge);
+            b.push_back(bare);
+            added.push_back(throughBridge - bare);
+        }
+        const Spread sa = SpreadOf(a), sb = SpreadOf(b), sd = SpreadOf(added);
+        std::printf("run %d\n", run);
+        Print("A through the bridge", sa);
+        Print("B bare link", sb);
+        Print("A - B, pair by pair", sd);
+        std::printf("  added by the bridge (median of A - B): %.1f us (target < 500 us)\n",
+                    sd.median);
+        bridgeMedians.push_back(sa.median);
+        addedMedians.push_back(sd.median);
+    }
+    const auto [low, high] = std::minmax_element(bridgeMedians.begin(), bridgeMedians.end());
+    const auto [addedLow, addedHigh] =
+        std::minmax_element(addedMedians.begin(), addedMedians.end());
+    std::printf("medians of A across runs: %.1f .. %.1f us, spread %.1f %% (target <= 10 %%)\n",
+                *low, *high, *low > 0 ? (*high / *low - 1.0) * 100.0 : 0.0);
+    std::printf("added by the bridge across runs: %.1f .. %.1f us, spread %.1f %% (target < 500 "
+                "us)\n",
+                *addedLow, *addedHigh,
+                *addedLow > 0 ? (*addedHigh / *addedLow - 1.0) * 100.0 : 0.0);
+
+    link.Close();
+    for (QProcess *process : {&bridge, &bridgeSim, &bareSim}) {
+        process->kill();
+        process->waitForFinished();
+    }
+    return 0;
+}

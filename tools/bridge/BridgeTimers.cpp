@@ -1,0 +1,13 @@
+#include "BridgeTimers.h"
+
+#include <QTimer>
+
+namespace Bridge {
+
+void QtTimers::after(std::chrono::milliseconds delay, QObject *context,
+                     std::function<void()> action)
+{
+    QTimer::singleShot(delay, Qt::PreciseTimer, context, std::move(action));
+}
+
+} // namespace Bridge
