@@ -1,5 +1,7 @@
 #include "shell/IniDocument.h"
 
+#include "shell/settings/SettingsTexts.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -62,24 +64,25 @@ bool IniDocument::load(const QString &path, QString *error)
     if (!info.exists() && !info.isSymLink())
         return true;
 
-    auto fail = [&](const QString &reason) {
+    auto fail = [&](const QString &text) {
         if (error)
-            *error = reason;
+            *error = text;
         return false;
     };
     if (!info.isFile())
-        return fail(QStringLiteral("%1 is not a regular file").arg(path));
+        return fail(SettingsTexts::UnableToRead(path, QStringLiteral("not a regular file")));
     if (info.size() > MaxFileSize)
-        return fail(QStringLiteral("%1 is too large").arg(path));
+        return fail(SettingsTexts::TooLarge(path, info.size(), MaxFileSize));
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
+        return fail(SettingsTexts::UnableToRead(path, file.errorString()));
+    // The file may have grown since it was looked at.
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
+        return fail(SettingsTexts::UnableToRead(path, file.errorString()));
     if (bytes.size() > MaxFileSize)
-        return fail(QStringLiteral("%1 is too large").arg(path));
+        return fail(SettingsTexts::TooLarge(path, file.size(), MaxFileSize));
     fromBytes(bytes);
     return true;
 }

@@ -24,12 +24,14 @@
 class IniDocument
 {
 public:
-    /// Largest file load() accepts; a settings file is a few kilobytes.
-    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    /// Largest file load() accepts. A settings file is a few kilobytes; this leaves room for
+    /// files that grew by hand or by other programs, and bounds the memory it takes.
+    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
     /// Replaces the document with the file's content. A missing file gives an empty document
     /// and true; a file that cannot be read (or is larger than MaxFileSize) gives an empty
-    /// document, false and the reason in `error`.
+    /// document, false and the operator's text in `error`, naming the file (and for a file
+    /// too large, its size and the limit).
     bool load(const QString &path, QString *error = nullptr);
     /// Writes the document atomically: the old file stays as it was unless the whole new
     /// content reached the disk. On failure returns false with the reason in `error`.
