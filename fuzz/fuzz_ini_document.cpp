@@ -71,5 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     written.eraseSection(QStringLiteral("Fuzz"));
     if (written.sectionExists(QStringLiteral("Fuzz")))
         std::abort();
+
+    // A list written as a whole reads back as that list.
+    const QStringList items{text, QStringLiteral("second")};
+    const QStringList listKeys{QStringLiteral("Device1"), QStringLiteral("Device2")};
+    if (!written.writeSection(QStringLiteral("Fuzz list"), listKeys, items))
+        std::abort();
+    IniDocument listed;
+    if (readBack(written, listed) && listed.values(QStringLiteral("Fuzz list")) !=
+                                         QStringList{IniDocument::sanitized(text), items[1]})
+        std::abort();
     return 0;
 }

@@ -71,6 +71,18 @@ void IniDocument::clear()
     m_fileState = {};
 }
 
+bool IniDocument::sameContent(const IniDocument &other) const
+{
+    return m_preamble == other.m_preamble && m_sections == other.m_sections;
+}
+
+bool IniDocument::sameSection(const IniDocument &other, const QString &section) const
+{
+    const Section *mine = findSection(section);
+    const Section *theirs = other.findSection(section);
+    return mine && theirs ? *mine == *theirs : mine == theirs;
+}
+
 bool IniDocument::load(const QString &path, QString *error)
 {
     clear();
@@ -343,6 +355,28 @@ bool IniDocument::writeString(const QString &section, const QString &key, const 
         return true;
     }
     target.lines.insert(afterLastText(target.lines), Line::entry(keyName, text));
+    return true;
+}
+
+bool IniDocument::writeSection(const QString &section, const QStringList &keys,
+                               const QStringList &values)
+{
+    const QString sectionName = sanitized(section).trimmed();
+    if (sectionName.isEmpty() || keys.size() != values.size())
+        return false;
+    std::vector<Line> entries;
+    entries.reserve(std::size_t(keys.size()));
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString keyName = sanitized(keys[i]).trimmed();
+        if (!isWritableKey(keyName))
+            return false;
+        entries.push_back(Line::entry(keyName, sanitized(values[i])));
+    }
+
+    std::vector<Line> &lines = sectionForWriting(sectionName).lines;
+    std::erase_if(lines, [](const Line &line) { return line.isEntry(); });
+    lines.insert(afterLastText(lines), std::make_move_iterator(entries.begin()),
+                 std::make_move_iterator(entries.end()));
     return true;
 }
 

@@ -80,6 +80,10 @@ public:
     /// Makes the document stand for a file read in another way (save() uses it to decide on
     /// the encoding and on keeping a copy).
     void setFileState(const IniFileState &state) { m_fileState = state; }
+    /// Whether both hold the same lines, whatever their file states.
+    bool sameContent(const IniDocument &other) const;
+    /// Whether the section has the same lines in both (or is missing in both).
+    bool sameSection(const IniDocument &other, const QString &section) const;
 
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue = {}) const;
@@ -111,6 +115,10 @@ public:
     bool eraseSection(const QString &section);
     /// Removes the key (every copy). Returns whether it existed.
     bool deleteKey(const QString &section, const QString &key);
+    /// Makes the section hold exactly these keys with these values, in this order: its old
+    /// keys go, its other lines and its place in the file stay; a new section goes at the end.
+    /// Returns false, changing nothing, when a name could not be written (see writeString).
+    bool writeSection(const QString &section, const QStringList &keys, const QStringList &values);
 
     /// `text` with every control character replaced by a blank, so that it stays on one line.
     /// The five characters that stand for the bytes Windows-1252 leaves undefined are kept, so
@@ -129,12 +137,14 @@ private:
         bool isEntry() const { return keyLength > 0; }
         QStringView key() const { return QStringView(text).mid(keyBegin, keyLength); }
         QStringView value() const { return QStringView(text).mid(valueBegin); }
+        bool operator==(const Line &other) const { return text == other.text; }
         static Line entry(const QString &key, const QString &value);
     };
     struct Section
     {
         QString name;
         std::vector<Line> lines;
+        bool operator==(const Section &) const = default;
     };
 
     static QString foldName(const QString &name);
