@@ -36,4 +36,9 @@ QString SwitchedToUtf8(const QString &path, const QString &copy)
            QStringLiteral("the Windows-1252 original is kept as ") + copy;
 }
 
+QString FileInUse(const QString &path)
+{
+    return QStringLiteral("Settings file: ") + path;
+}
+
 } // namespace SettingsTexts

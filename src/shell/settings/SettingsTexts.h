@@ -19,5 +19,7 @@ QString TooLarge(const QString &path, qint64 size, qint64 limit);
 QString UnreadableLinesKept(const QString &path, const QString &copy);
 /// path + " is now written in UTF-8; the Windows-1252 original is kept as " + copy.
 QString SwitchedToUtf8(const QString &path, const QString &copy);
+/// "Settings file: " + path.
+QString FileInUse(const QString &path);
 
 } // namespace SettingsTexts
