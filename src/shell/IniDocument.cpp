@@ -36,6 +36,15 @@ bool isWritableKey(const QString &key)
            !isCommentStart(key.front());
 }
 
+IniSaveReport::Copy copyNeeded(const IniFileState &read, IniEncoding written)
+{
+    if (read.unreadableLines > 0)
+        return IniSaveReport::Copy::UnreadableLines;
+    if (read.encoding != written)
+        return IniSaveReport::Copy::EncodingChange;
+    return IniSaveReport::Copy::None;
+}
+
 } // namespace
 
 IniDocument::Line IniDocument::Line::entry(const QString &key, const QString &value)
@@ -127,19 +136,14 @@ bool IniDocument::save(const QString &path, QString *error, IniSaveReport *repor
     IniSaveReport done;
     const QByteArray bytes = toBytes(&done.written);
     // What the new content loses of the old file is kept in a copy beside it first.
-    if (m_fileState.unreadableLines > 0)
-        done.copy = IniSaveReport::Copy::UnreadableLines;
-    else if (m_fileState.encoding != done.written)
-        done.copy = IniSaveReport::Copy::EncodingChange;
-    if (done.copy != IniSaveReport::Copy::None && info.exists()) {
+    done.copy = info.exists() ? copyNeeded(m_fileState, done.written) : IniSaveReport::Copy::None;
+    if (done.copy != IniSaveReport::Copy::None) {
         const QString label = done.copy == IniSaveReport::Copy::UnreadableLines
                                   ? QStringLiteral("unreadable")
                                   : QStringLiteral("windows-1252");
         done.copyPath = KeepCopyBeside(path, label, QDateTime::currentDateTime());
         if (done.copyPath.isEmpty())
             return fail(QStringLiteral("no copy of %1 could be kept").arg(path));
-    } else {
-        done.copy = IniSaveReport::Copy::None;
     }
 
     // QSaveFile writes to a temporary file beside the target and renames it over the target

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 QString folded(const QString &name)

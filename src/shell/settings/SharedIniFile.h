@@ -38,8 +38,8 @@ struct SettingsFileResult
 /// Settings.ini as several programs share it (the window, matrixctl, matrix-bridge): each
 /// writes only what it changed, so that one program's save does not undo another's.
 ///
-/// The file keeps the document as it was read. save() takes a lock file beside the settings
-/// file (<file>.lock), reads the file again and, if another program changed it in between,
+/// It keeps the document as it was read. save() takes a lock file beside the settings file
+/// (<file>.lock), reads the file again and, if another program changed it in between,
 /// applies this program's changes (the difference between the document as read and the one
 /// to save) onto the file as it is now; otherwise it writes the document to save as it is.
 /// The file is replaced atomically.
