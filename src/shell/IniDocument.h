@@ -16,8 +16,7 @@ struct IniFileState
 {
     /// The encoding of the file; the document is written back in it while its text fits.
     IniEncoding encoding = IniEncoding::Utf8;
-    /// Lines that were neither INI nor text (a control character other than tab in them) and
-    /// were left out.
+    /// Lines of binary data that were left out (see IniLines::textLines).
     qsizetype unreadableLines = 0;
 };
 
@@ -48,7 +47,8 @@ struct IniSaveReport
 ///   older Windows programs), and the document is written back in the encoding it was read in,
 ///   so that every byte of such a file survives. When a text has no Windows-1252 byte, the
 ///   whole document is written in UTF-8 instead; new documents are UTF-8.
-/// - Lines holding a control character other than tab (binary data) are left out and counted.
+/// - Binary data (lines holding control characters other than tab, and stray text among such
+///   lines) is left out and counted; save() keeps the file it replaces in a copy.
 /// - Byte order marks in front of the text are dropped. Lines may end in CR LF, LF or CR; the
 ///   document is written with CR LF.
 class IniDocument
