@@ -30,8 +30,7 @@ int main(int argc, char *argv[])
     QtTransportFactory transports;
     QtDialogs dialogs;
     SerialPortLister ports;
-    const SettingsLocation location =
-        SettingsLocation::resolve(QCoreApplication::applicationDirPath());
+    const SettingsLocation location = SettingsLocation::forThisProgram();
 
     ProgramWindows windows(dialogs, transports, clock, ports, location);
     TForm1 &form = windows.mainWindow();

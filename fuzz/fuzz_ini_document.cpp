@@ -1,10 +1,26 @@
-// Settings files can be edited by anyone: parsing arbitrary bytes must not crash, and a
-// document must write out in a form that reads back to the same document.
+// Settings files can be edited by anyone: parsing arbitrary bytes must not crash, a document
+// must write out in a form that reads back to the same document, and a document read from a
+// Windows-1252 file writes back in Windows-1252.
 #include "shell/IniDocument.h"
+#include "shell/settings/Windows1252.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+// Reads back what `doc` writes. False when the bytes read in another encoding than they were
+// written in (a Windows-1252 document whose last text that is not UTF-8 went away): the bytes
+// stay the same, the characters they stand for do not.
+bool readBack(const IniDocument &doc, IniDocument &back)
+{
+    IniEncoding encoding = IniEncoding::Utf8;
+    back.fromBytes(doc.toBytes(&encoding));
+    return back.fileState().encoding == encoding;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -12,10 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     IniDocument doc;
     doc.fromBytes(input);
 
-    const QByteArray once = doc.toBytes();
+    IniEncoding encoding = IniEncoding::Utf8;
+    const QByteArray once = doc.toBytes(&encoding);
+    if (encoding != doc.fileState().encoding)
+        std::abort();
     IniDocument again;
     again.fromBytes(once);
-    if (again.toBytes() != once)
+    if (again.toBytes() != once || again.fileState().unreadableLines != 0)
+        std::abort();
+
+    // The code page reads and writes every byte sequence unchanged.
+    QByteArray encoded;
+    if (!Windows1252::encode(Windows1252::decode(input), encoded) || encoded != input)
         std::abort();
 
     // Reading everything the document holds.
@@ -37,14 +61,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!again.writeString(QStringLiteral("Fuzz"), QStringLiteral("Value"), text))
         std::abort();
     IniDocument written;
-    written.fromBytes(again.toBytes());
-    if (written.sectionNames().size() != sectionsBefore + (existed ? 0 : 1))
-        std::abort();
-    if (written.readString(QStringLiteral("Fuzz"), QStringLiteral("Value")) !=
-        IniDocument::sanitized(text))
-        std::abort();
+    if (readBack(again, written)) {
+        if (written.sectionNames().size() != sectionsBefore + (existed ? 0 : 1))
+            std::abort();
+        if (written.readString(QStringLiteral("Fuzz"), QStringLiteral("Value")) !=
+            IniDocument::sanitized(text))
+            std::abort();
+    }
     written.eraseSection(QStringLiteral("Fuzz"));
     if (written.sectionExists(QStringLiteral("Fuzz")))
+        std::abort();
+
+    // A list written as a whole reads back as that list.
+    const QStringList items{text, QStringLiteral("second")};
+    const QStringList listKeys{QStringLiteral("Device1"), QStringLiteral("Device2")};
+    if (!written.writeSection(QStringLiteral("Fuzz list"), listKeys, items))
+        std::abort();
+    IniDocument listed;
+    if (readBack(written, listed) && listed.values(QStringLiteral("Fuzz list")) !=
+                                         QStringList{IniDocument::sanitized(text), items[1]})
         std::abort();
     return 0;
 }

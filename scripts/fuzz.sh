@@ -13,12 +13,18 @@ targets=$(cd fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
 # shellcheck disable=SC2086
 cmake --build build-fuzz -j"$(nproc)" --target $targets
 for target in $targets; do
+    # New inputs go to the working corpus; the committed seeds (files as found in the field)
+    # are read as well.
     corpus="build-fuzz/corpus/$target"
     mkdir -p "$corpus"
+    seeds=()
+    if [ -d "fuzz/corpus/$target" ]; then
+        seeds=("fuzz/corpus/$target")
+    fi
     echo "== $target: ${seconds}s"
     log="build-fuzz/$target.log"
     if ! "build-fuzz/fuzz/$target" -max_total_time="$seconds" -artifact_prefix=build-fuzz/ \
-        "$corpus" >"$log" 2>&1; then
+        "$corpus" "${seeds[@]}" >"$log" 2>&1; then
         tail -n 60 "$log"
         echo "== $target FAILED (reproducer in build-fuzz/)"
         exit 1
