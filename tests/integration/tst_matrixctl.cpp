@@ -5,6 +5,7 @@
 #include "LinkRig.h"
 
 #include "Matrixctl.h"
+#include "SimFirmware.h"
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
@@ -81,6 +82,44 @@ struct Sim
     SwitcherDevice device;
     SimPty pty{device};
     SimTcpServer server{device};
+};
+
+/// matrixctl's commands in this process on the virtual clock, against the simulator on a
+/// pseudo-terminal: the link's waits of seconds take milliseconds.
+struct InProcess
+{
+    InProcess()
+    {
+        QVERIFY(pty.open());
+        clock.setRealPausePerStep(200us);
+        env.out = &out;
+        env.err = &err;
+        env.clock = &clock;
+        env.transports = [](std::uint16_t port) {
+            return std::make_unique<QtTransportFactory>(port);
+        };
+        env.settings = SettingsLocation::inDirectory(folder.path());
+        env.workingDir = folder.path();
+    }
+
+    int operator()(const QStringList &arguments)
+    {
+        out.close();
+        err.close();
+        out.setData({});
+        err.setData({});
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        return RunMatrixctl(arguments, env);
+    }
+
+    SwitcherDevice device;
+    SimPty pty{device};
+    QTemporaryDir folder;
+    QBuffer out;
+    QBuffer err;
+    VirtualClock clock;
+    Environment env;
 };
 
 QByteArray Frames(std::initializer_list<TCommandFrame> frames)
@@ -221,37 +260,46 @@ private slots:
 
     void noAnswer()
     {
-        // In-process, on the virtual clock: the three time-outs run in milliseconds while the
-        // pseudo-terminal is real.
-        SwitcherDevice device;
-        SimPty pty(device);
-        QVERIFY(pty.open());
-        device.faults().arm(SimFault::Silence, SimFaults::Always);
-        QTemporaryDir folder;
-        QBuffer out;
-        QBuffer err;
-        out.open(QIODevice::WriteOnly);
-        err.open(QIODevice::WriteOnly);
-        VirtualClock clock;
-        Environment env;
-        env.out = &out;
-        env.err = &err;
-        env.clock = &clock;
-        env.transports = [](std::uint16_t port) {
-            return std::make_unique<QtTransportFactory>(port);
-        };
-        env.settings = SettingsLocation::inDirectory(folder.path());
+        InProcess run;
+        run.device.faults().arm(SimFault::Silence, SimFaults::Always);
         QElapsedTimer elapsed;
         elapsed.start();
-        const int exitCode = RunMatrixctl({"--port", pty.slavePath(), "routing"}, env);
-        QCOMPARE(exitCode, 4);
-        QCOMPARE(err.data(),
-                 "matrixctl: Time out! (no answer from " + pty.slavePath().toUtf8() + ")\n");
-        QCOMPARE(out.data(), QByteArray());
+        QCOMPARE(run({"--port", run.pty.slavePath(), "routing"}), 4);
+        QCOMPARE(run.err.data(),
+                 "matrixctl: Time out! (no answer from " + run.pty.slavePath().toUtf8() + ")\n");
+        QCOMPARE(run.out.data(), QByteArray());
         // Three attempts of 500 steps of 10 ms each, the size query asked three times.
-        QVERIFY(clock.elapsedMs() >= 3 * 5000);
-        QCOMPARE(device.state().receivedBytes(), Frames({SizeQuery, SizeQuery, SizeQuery}));
+        QVERIFY(run.clock.elapsedMs() >= 3 * 5000);
+        QCOMPARE(run.device.state().receivedBytes(), Frames({SizeQuery, SizeQuery, SizeQuery}));
         QVERIFY(elapsed.elapsed() < 5000);
+    }
+
+    void firmwareMergeAndUpload()
+    {
+        // In-process too: the switcher's restart wait lasts seconds of the clock.
+        InProcess run;
+        SimFirmware firmware(run.device);
+        QByteArray image(600, '\0');
+        for (int i = 0; i < image.size(); ++i)
+            image[i] = char(i * 7);
+        const QString plain = run.folder.filePath("main.bin");
+        QFile file(plain);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        file.close();
+        const QString merged = run.folder.filePath("all.fw");
+        QCOMPARE(run({"firmware", "merge", "--main", plain, "--main-version", "1.2", "-o", merged}),
+                 0);
+        QCOMPARE(run.err.data(), QByteArray());
+
+        // Nothing waits for a person: without a terminal --yes is needed.
+        QCOMPARE(run({"--port", run.pty.slavePath(), "firmware", "upload", merged}), 2);
+        QCOMPARE(run.device.state().received.size(), 0);
+        QCOMPARE(run({"--port", run.pty.slavePath(), "--yes", "firmware", "upload", merged}), 0);
+        QCOMPARE(firmware.image(1, 1), image);
+        QCOMPARE(firmware.versions(1, 1), std::make_pair(std::uint16_t(1), std::uint16_t(2)));
+        QVERIFY(run.out.data().contains("Upgrading Part_1.1.1.2 ...\n"));
+        QVERIFY(run.out.data().endsWith("Firmware upgrade successfully!\n"));
     }
 
     void badEdidFile()
