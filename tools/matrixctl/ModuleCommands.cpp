@@ -18,13 +18,17 @@
 
 namespace {
 
-/// The directed broadcast address of a network interface, or nothing.
+/// The directed broadcast address of a network interface that can broadcast, or nothing.
 QString BroadcastAddress(const QString &interfaceName)
 {
     const QNetworkInterface interface = QNetworkInterface::interfaceFromName(interfaceName);
+    if (!interface.isValid() || !interface.flags().testFlag(QNetworkInterface::CanBroadcast))
+        return {};
     for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
-        if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.broadcast().isNull())
-            return entry.broadcast().toString();
+        const QHostAddress broadcast = entry.broadcast();
+        if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !broadcast.isNull() &&
+            broadcast != QHostAddress::AnyIPv4)
+            return broadcast.toString();
     }
     return {};
 }
@@ -100,7 +104,8 @@ int RunModuleDiscover(CommandContext &context)
     } else if (!interfaceName.isEmpty()) {
         target.host = BroadcastAddress(interfaceName);
         if (target.host.isEmpty())
-            return context.usage(interfaceName + QStringLiteral(" has no IPv4 broadcast address"));
+            return context.usage(interfaceName +
+                                 QStringLiteral(" is no interface with an IPv4 broadcast address"));
         mode = umNORMAL;
     }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class ChosenPortLister;
 class CommandGate;
 class Output;
 class ShellContext;
@@ -73,7 +74,7 @@ private:
 
     Target m_target;
     Transports m_transports;
-    std::unique_ptr<class ChosenPortLister> m_ports;
+    std::unique_ptr<ChosenPortLister> m_ports;
     std::unique_ptr<ShellContext> m_context;
     std::optional<Recorded> m_failure;
 };
