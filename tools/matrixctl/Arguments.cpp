@@ -23,7 +23,7 @@ QString OptionLine(const QCommandLineOption &option)
     return left + option.description() + QLatin1Char('\n');
 }
 
-QString CommandLine(const CommandSpec &command)
+QString CommandLine(const CommandEntry &command)
 {
     QString left = QStringLiteral("  ") + command.name;
     left = left.size() < 19 ? left.leftJustified(19) : left + QLatin1Char(' ');
@@ -31,10 +31,10 @@ QString CommandLine(const CommandSpec &command)
 }
 
 /// The commands whose name starts with `group` and a blank ("preset list", ...).
-std::vector<const CommandSpec *> GroupMembers(const QString &group)
+std::vector<const CommandEntry *> GroupMembers(const QString &group)
 {
-    std::vector<const CommandSpec *> members;
-    for (const CommandSpec &command : Commands()) {
+    std::vector<const CommandEntry *> members;
+    for (const CommandEntry &command : Commands()) {
         if (command.name.startsWith(group + QLatin1Char(' ')))
             members.push_back(&command);
     }
@@ -44,15 +44,15 @@ std::vector<const CommandSpec *> GroupMembers(const QString &group)
 QString GroupHelp(const QString &group)
 {
     QString help = QStringLiteral("Usage: matrixctl ") + group + QStringLiteral(" COMMAND ...\n\n");
-    for (const CommandSpec *command : GroupMembers(group))
+    for (const CommandEntry *command : GroupMembers(group))
         help += CommandLine(*command);
     return help;
 }
 
 /// The command the first positional words name, and how many words that took.
-const CommandSpec *FindCommand(const QStringList &words, int &used)
+const CommandEntry *FindCommand(const QStringList &words, int &used)
 {
-    for (const CommandSpec &command : Commands()) {
+    for (const CommandEntry &command : Commands()) {
         const QStringList name = command.name.split(QLatin1Char(' '));
         if (words.mid(0, name.size()) == name) {
             used = int(name.size());
@@ -74,7 +74,7 @@ QString ProgramHelp()
         "presets and port tags are the desktop program's, from its Settings.ini.\n"
         "\n"
         "Commands:\n");
-    for (const CommandSpec &command : Commands())
+    for (const CommandEntry &command : Commands())
         help += CommandLine(command);
     help += QStringLiteral("\nOptions:\n");
     for (const QCommandLineOption &option : GlobalOptions())
@@ -83,7 +83,7 @@ QString ProgramHelp()
     return help + ExitCodeHelp();
 }
 
-QString CommandHelp(const CommandSpec &command)
+QString CommandHelp(const CommandEntry &command)
 {
     QString help = QStringLiteral("Usage: matrixctl ") + command.name;
     if (!command.syntax.isEmpty())
@@ -128,7 +128,7 @@ std::variant<Invocation, int> ParseArguments(const QStringList &arguments, Outpu
     }
 
     int used = 0;
-    const CommandSpec *command = FindCommand(words, used);
+    const CommandEntry *command = FindCommand(words, used);
     if (!command) {
         if (!GroupMembers(words.first()).empty()) {
             if (help && words.size() == 1) {

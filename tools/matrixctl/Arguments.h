@@ -14,7 +14,7 @@ class Output;
 /// parsed options.
 struct Invocation
 {
-    const CommandSpec *command = nullptr;
+    const CommandEntry *command = nullptr;
     QStringList arguments;
     std::unique_ptr<QCommandLineParser> options;
 };
@@ -25,4 +25,4 @@ std::variant<Invocation, int> ParseArguments(const QStringList &arguments, Outpu
 
 /// The help of matrixctl and of one command.
 QString ProgramHelp();
-QString CommandHelp(const CommandSpec &command);
+QString CommandHelp(const CommandEntry &command);

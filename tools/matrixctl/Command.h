@@ -60,7 +60,7 @@ private:
 };
 
 /// One command of the table.
-struct CommandSpec
+struct CommandEntry
 {
     QString name;    ///< "route", "preset apply"
     QString syntax;  ///< its arguments, "IN OUT..."

@@ -70,9 +70,9 @@ QList<QCommandLineOption> AllCommandOptions()
     return Registry().values();
 }
 
-const std::vector<CommandSpec> &Commands()
+const std::vector<CommandEntry> &Commands()
 {
-    static const std::vector<CommandSpec> commands = {
+    static const std::vector<CommandEntry> commands = {
         {QStringLiteral("status"),
          {},
          QStringLiteral("device kind, size, version, and the ports' connections"),

@@ -8,7 +8,7 @@
 #include <vector>
 
 /// Every command, in the order of the command list.
-const std::vector<CommandSpec> &Commands();
+const std::vector<CommandEntry> &Commands();
 /// The options every command takes: connection, output, confirmation, help.
 QList<QCommandLineOption> GlobalOptions();
 /// A command's own option, by name.
