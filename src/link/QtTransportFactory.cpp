@@ -14,7 +14,7 @@ std::unique_ptr<StreamEndpoint> QtTransportFactory::createSerial()
 
 std::unique_ptr<StreamEndpoint> QtTransportFactory::createTcp()
 {
-    return std::make_unique<TcpEndpoint>(SwitcherTcpPort);
+    return std::make_unique<TcpEndpoint>(m_tcpPort);
 }
 
 std::unique_ptr<DatagramEndpoint> QtTransportFactory::createUdp()

@@ -1,5 +1,36 @@
 #include "link/SerialEndpoint.h"
 
+#include <QFile>
+
+#include <unistd.h>
+
+namespace {
+
+// QSerialPort opens a port exclusively on Linux: it takes the port's lock file and sets
+// TIOCEXCL. A port that another program holds (its lock file, or EBUSY from TIOCEXCL) and a
+// device this user may not open (EACCES) both come back as PermissionError; the device's own
+// permissions tell them apart.
+StreamEndpoint::Failure OpenFailure(QSerialPort::SerialPortError error, const QString &name)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return StreamEndpoint::Failure::NotFound;
+    case QSerialPort::OpenError: // already open through this very object
+        return StreamEndpoint::Failure::Busy;
+    case QSerialPort::PermissionError: {
+        const QString path =
+            name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+        return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0
+                   ? StreamEndpoint::Failure::Busy
+                   : StreamEndpoint::Failure::Permission;
+    }
+    default:
+        return StreamEndpoint::Failure::Other;
+    }
+}
+
+} // namespace
+
 SerialEndpoint::SerialEndpoint(QObject *parent) : StreamEndpoint(parent)
 {
     m_port.setBaudRate(QSerialPort::Baud19200);
@@ -16,14 +47,17 @@ void SerialEndpoint::startOpen()
     m_error.clear();
     if (m_port.isOpen())
         return;
+    m_failure = Failure::None;
     if (m_port.portName().isEmpty()) {
         m_error = QStringLiteral("no port name");
+        m_failure = Failure::NotFound;
         emit errorOccurred();
         return;
     }
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_error.isEmpty())
             m_error = m_port.errorString();
+        m_failure = OpenFailure(m_port.error(), m_port.portName());
         return;
     }
     // Line settings again after opening: some drivers reset them on open.

@@ -23,10 +23,12 @@ public:
     bool hasError() const override { return !m_error.isEmpty(); }
     QString errorString() const override { return m_error; }
     void clearError() override { m_error.clear(); }
+    Failure failure() const override { return m_failure; }
 
 private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
     QString m_error;
+    Failure m_failure = Failure::None;
 };

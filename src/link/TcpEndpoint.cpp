@@ -9,7 +9,10 @@ TcpEndpoint::TcpEndpoint(std::uint16_t remotePort, QObject *parent)
     // the socket exists, that is when the connection is up.
     connect(&m_socket, &QTcpSocket::connected, this,
             [this] { m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
-    connect(&m_socket, &QTcpSocket::readyRead, this, &StreamEndpoint::bytesArrived);
+    connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
+        m_answered = true;
+        emit bytesArrived();
+    });
     connect(&m_socket, &QTcpSocket::stateChanged, this, &StreamEndpoint::stateChanged);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpEndpoint::onError);
 }
@@ -17,6 +20,8 @@ TcpEndpoint::TcpEndpoint(std::uint16_t remotePort, QObject *parent)
 void TcpEndpoint::startOpen()
 {
     m_error.clear();
+    m_failure = Failure::None;
+    m_answered = false;
     if (m_socket.state() != QAbstractSocket::UnconnectedState)
         m_socket.abort();
     // Only dotted IPv4 text is accepted: no name lookup, so an odd address fails at once
@@ -34,6 +39,7 @@ void TcpEndpoint::startOpen()
     const QHostAddress address(normalized);
     if (!valid || address.isNull() || address == QHostAddress::AnyIPv4) {
         m_error = QStringLiteral("invalid address ") + m_host;
+        m_failure = Failure::NotFound;
         emit errorOccurred();
         return;
     }
@@ -94,8 +100,27 @@ QByteArray TcpEndpoint::takeAvailable()
     return m_socket.readAll();
 }
 
-void TcpEndpoint::onError(QAbstractSocket::SocketError)
+void TcpEndpoint::onError(QAbstractSocket::SocketError error)
 {
     m_error = m_socket.errorString();
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        m_failure = Failure::Refused;
+        break;
+    case QAbstractSocket::HostNotFoundError:
+        m_failure = Failure::NotFound;
+        break;
+    case QAbstractSocket::SocketAccessError:
+        m_failure = Failure::Permission;
+        break;
+    case QAbstractSocket::RemoteHostClosedError:
+        // A network module serves one client: it takes a second connection and closes it
+        // before saying anything.
+        m_failure = m_answered ? Failure::Other : Failure::Busy;
+        break;
+    default:
+        m_failure = Failure::Other;
+        break;
+    }
     emit errorOccurred();
 }

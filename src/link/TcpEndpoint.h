@@ -4,7 +4,8 @@
 
 #include <QTcpSocket>
 
-/// The TCP client to the switcher's network module, remote port 8000.
+/// The TCP client to the switcher's network module, at the remote port it is made with (8000
+/// for the program).
 class TcpEndpoint final : public StreamEndpoint
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ public:
     bool hasError() const override { return !m_error.isEmpty(); }
     QString errorString() const override { return m_error; }
     void clearError() override { m_error.clear(); }
+    Failure failure() const override { return m_failure; }
 
 private:
     void onError(QAbstractSocket::SocketError error);
@@ -31,4 +33,6 @@ private:
     QString m_host;
     std::uint16_t m_remotePort;
     QString m_error;
+    Failure m_failure = Failure::None;
+    bool m_answered = false; // bytes came in on this connection
 };

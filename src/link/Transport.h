@@ -46,6 +46,18 @@ public:
     virtual QString errorString() const = 0;
     virtual void clearError() = 0;
 
+    /// Why the endpoint could not be opened, or lost its peer, as far as the system tells.
+    enum class Failure {
+        None,       ///< no failure, or none that could be told apart
+        Busy,       ///< another program holds the port, or the module serves another client
+        Permission, ///< this user may not open the port
+        NotFound,   ///< no such port, or no valid address
+        Refused,    ///< nothing accepts connections at the address
+        Other,
+    };
+    /// The reason of the last failure since the last open; clearError() keeps it.
+    virtual Failure failure() const { return Failure::None; }
+
 signals:
     void bytesArrived();
     void stateChanged();

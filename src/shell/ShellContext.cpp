@@ -2,8 +2,8 @@
 
 #include "link/KXCOMControl.h"
 #include "shell/CommandGate.h"
+#include "shell/LinkFailures.h"
 #include "shell/StatusBoard.h"
-#include "shell/StatusTexts.h"
 #include "shell/TextLog.h"
 #include "shell/connection/ConnectionController.h"
 #include "shell/porttags/PortTagsModel.h"
@@ -74,31 +74,22 @@ void ShellContext::selectDevice(const QString &mac, const QString &ip)
 
 void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
-    const TControlMode mode = m_link ? m_link->ControlMode() : cmCOM;
-    const bool connected = m_link && m_link->Connected();
-    auto failure = [this](const QString &message) {
-        ShowStatus(StatusPanel::Operation, message, true);
-        ShowStatus(StatusPanel::Hint, QString());
-    };
+    LinkFailures::Facts facts;
+    if (m_link) {
+        facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP()};
+    }
+    if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
+        if (failed->shown == LinkFailures::Shown::MessageArea) {
+            m_messages->add(failed->text);
+        } else {
+            ShowStatus(StatusPanel::Operation, failed->text, true);
+            ShowStatus(StatusPanel::Hint, QString());
+        }
+        if (code == NotifyPartWriteFailed)
+            emit partWriteFailed();
+        return;
+    }
     switch (code) {
-    case NotifyTimeout:
-        failure(QStringLiteral("Time out!"));
-        break;
-    case NotifyDataInvalid:
-        failure(QStringLiteral("Data invalid!"));
-        break;
-    case NotifyAccessFailed:
-        failure(StatusTexts::AccessFailed(mode));
-        break;
-    case NotifyOpenCloseFailed:
-        failure(StatusTexts::OpenCloseFailed(mode, connected,
-                                             m_link ? m_link->ComPort() : QString(),
-                                             m_link ? m_link->DeviceIP() : QString()));
-        break;
-    case NotifyPartWriteFailed:
-        m_messages->add(StatusTexts::PartWriteFailed(wParam, lParam));
-        emit partWriteFailed();
-        break;
     case NotifyProgress: {
         const auto value = std::uint16_t(lParam & 0xFFFF);
         if (value == m_lastProgress)
@@ -107,9 +98,6 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
         m_lastProgress = value;
         break;
     }
-    case NotifySendFailed:
-        failure(QStringLiteral("Send data failed!"));
-        break;
     case NotifyLogLine:
         if (lParam == 1 && m_messages->last().contains(QLatin1String("System rebooting")))
             m_messages->replaceLast(text, true);

@@ -89,12 +89,8 @@ void SettingsStore::write(IniDocument &ini, const AppSettings &settings)
     if (settings.tags)
         PortTagStore::save(ini, settings.tags->mode, settings.tags->mac, settings.tags->tags);
 
-    for (int n = 1; n <= int(settings.presets.size()); ++n) {
-        const PresetRow &preset = settings.presets[n - 1];
-        ini.writeString(PresetNameSection, numbered("Setting", n), preset.name);
-        ini.writeString(PresetValueSection, numbered("value", n),
-                        PresetValue::join(preset.routing));
-    }
+    for (int n = 1; n <= int(settings.presets.size()); ++n)
+        writePreset(ini, n, settings.presets[n - 1]);
 
     writeList(ini, InputNamesSection, "Device", settings.inputNames);
     writeList(ini, OutputNamesSection, "Display", settings.outputNames);
@@ -105,4 +101,11 @@ void SettingsStore::write(IniDocument &ini, const AppSettings &settings)
     ini.writeString(EdidSection, QStringLiteral("Open EDID file"), settings.edid.openFile);
 
     ini.writeBool(DisplayTagSection, QStringLiteral("Value"), settings.displayTag);
+}
+
+void SettingsStore::writePreset(IniDocument &ini, int number, const PresetRow &preset)
+{
+    ini.writeString(PresetNameSection, numbered("Setting", number), preset.name);
+    ini.writeString(PresetValueSection, numbered("value", number),
+                    PresetValue::join(preset.routing));
 }

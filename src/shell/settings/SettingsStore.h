@@ -12,5 +12,7 @@ AppSettings read(const IniDocument &ini);
 /// Writes the values in the file's order: warning, mode, port, device and device list, the
 /// tags in use, presets, name vocabularies, EDID choices, tag display.
 void write(IniDocument &ini, const AppSettings &settings);
+/// Writes preset `number` (1..8): its name and its routing, nothing else.
+void writePreset(IniDocument &ini, int number, const PresetRow &preset);
 
 } // namespace SettingsStore

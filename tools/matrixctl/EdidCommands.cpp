@@ -1,0 +1,351 @@
+// edid read, write, mode and copy: the EDID page's actions, with the same guards (the EDID
+// selector must allow software control; a display must be connected to read or copy it).
+
+#include "CommandTable.h"
+#include "ExitCodes.h"
+#include "Output.h"
+#include "Session.h"
+#include "SwitcherQueries.h"
+
+#include "edid/EdidBlock.h"
+#include "edid/EdidPortLists.h"
+#include "link/KXCOMControl.h"
+#include "shell/CommandGate.h"
+#include "shell/ShellContext.h"
+#include "shell/ShellTexts.h"
+#include "shell/devicestatus/DeviceStatusReader.h"
+
+namespace {
+
+const QString Setting = QStringLiteral("Setting...");
+const QString Copying = QStringLiteral("Copying...");
+const QString Reading = QStringLiteral("Reading...");
+const QString Downloading = QStringLiteral("Downloading...");
+
+constexpr auto EdidCommand = std::uint8_t(Command::Edid);
+constexpr int UserMemories = 2;
+
+/// A port, all inputs, or a user memory, as the command line names it.
+struct Place
+{
+    enum Kind { Port, All, Memory };
+    Kind kind = Port;
+    int number = 0; ///< port number, or memory 1..2
+};
+
+std::optional<Place> ParsePlace(const QString &text, bool allowAll, bool allowMemory)
+{
+    const QString lower = text.trimmed().toLower();
+    if (allowAll && lower == QLatin1String("all"))
+        return Place{Place::All, 0};
+    for (int memory = 1; allowMemory && memory <= UserMemories; ++memory) {
+        if (lower == QStringLiteral("user") + QString::number(memory))
+            return Place{Place::Memory, memory};
+    }
+    if (const std::optional<int> port = PortNumber(lower))
+        return Place{Place::Port, *port};
+    return std::nullopt;
+}
+
+std::uint16_t MemoryCode(int memory)
+{
+    return std::uint16_t(EdidPortCodeBase + memory * EdidUserMemoryStep);
+}
+
+/// The EDID mode list as the desktop program offers it: without its last entry.
+QStringList ModeEntries()
+{
+    QStringList entries = EdidPortLists::ModeEntries();
+    entries.removeLast();
+    return entries;
+}
+
+/// The entry a MODE argument names: its number in the list, its text (letter case ignored),
+/// "user1", "user2" or "default".
+int FindMode(const QStringList &entries, const QString &text)
+{
+    const int last = int(entries.size()) - 1;
+    if (const std::optional<int> number = PortNumber(text); number && *number <= last)
+        return *number;
+    const QString wanted = text.trimmed();
+    if (wanted.compare(QLatin1String("default"), Qt::CaseInsensitive) == 0)
+        return last;
+    for (int entry = 1; entry <= last; ++entry) {
+        if (entries[entry].compare(wanted, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return 0;
+}
+
+QString ModeList(const QStringList &entries = ModeEntries())
+{
+    QString list;
+    for (int entry = 1; entry < int(entries.size()); ++entry)
+        list +=
+            QStringLiteral("\n  ") + QString::number(entry) + QStringLiteral("  ") + entries[entry];
+    return list;
+}
+
+/// One EDID command frame through the gate.
+bool Run(Session &session, const QString &status, EdidSub sub, std::uint16_t p1,
+         std::uint16_t p2 = 0)
+{
+    TCommandResult result;
+    session.gate().RunCommand(status, EdidCommand, std::uint8_t(sub), p1, p2, 0, 0, result);
+    return result.Success;
+}
+
+/// The commands that change the switcher's EDID: its selector must allow it. An exit code
+/// when it does not.
+std::optional<int> RefuseWithoutSoftwareControl(Session &session, Output &out)
+{
+    const std::uint8_t mode = DeviceStatusReader(session.context()).QueryEDIDControlMode();
+    if (mode == QueryFailed)
+        return session.report(out);
+    if (mode == EdidControlLockedMode) {
+        return out.fail(LinkFailures::Refused,
+                        QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise "
+                                       "EDID software control mode not permitted."));
+    }
+    return std::nullopt;
+}
+
+/// Reading or copying the EDID of an output needs its display. An exit code when it has none.
+std::optional<int> RefuseWithoutDisplay(Session &session, Output &out, int output)
+{
+    const std::uint8_t answer = DeviceStatusReader(session.context()).QueryOutputConnection(output);
+    if (answer == QueryFailed)
+        return session.report(out);
+    if (answer == OutputNotConnected) {
+        return out.fail(LinkFailures::Refused,
+                        QStringLiteral("EDID can not be read because output not connected. "
+                                       "[Output") +
+                            QString::number(output) + QLatin1Char(']'));
+    }
+    return std::nullopt;
+}
+
+/// The switcher's size, checked against the ports the command names. An exit code when a
+/// port is outside it.
+std::optional<int> RefuseOutsidePorts(CommandContext &context, Session &session,
+                                      std::optional<int> input, std::optional<int> output)
+{
+    if (!input && !output)
+        return std::nullopt;
+    const std::optional<SwitcherSize> size = ReadSize(session.gate());
+    if (!size)
+        return session.report(context.out());
+    if (input && !size->hasInput(*input))
+        return context.usage(PortName(false, *input) +
+                             QStringLiteral(": the switcher has inputs 1..") +
+                             QString::number(size->inputs));
+    if (output && !size->hasOutput(*output))
+        return context.usage(PortName(true, *output) +
+                             QStringLiteral(": the switcher has outputs 1..") +
+                             QString::number(size->outputs));
+    return std::nullopt;
+}
+
+std::optional<int> PortOf(const Place &place)
+{
+    return place.kind == Place::Port ? std::optional<int>(place.number) : std::nullopt;
+}
+
+QString PlaceText(const Place &place, bool output)
+{
+    switch (place.kind) {
+    case Place::All:
+        return QStringLiteral("all inputs");
+    case Place::Memory:
+        return QStringLiteral("User") + QString::number(place.number) + QStringLiteral(" Memory");
+    default:
+        return PortName(output, place.number);
+    }
+}
+
+} // namespace
+
+QString EdidModeHelp()
+{
+    return QStringLiteral("IN is an input number or \"all\". MODE is a number or a name of this "
+                          "list (letter case ignored):") +
+           ModeList();
+}
+
+int RunEdidRead(CommandContext &context)
+{
+    const std::optional<Place> source = ParsePlace(context.argument(0), false, true);
+    if (!source)
+        return context.usage(QStringLiteral("read from an output number, user1 or user2"));
+    const QString file = context.value(QStringLiteral("output"));
+    if (file.isEmpty())
+        return context.usage(QStringLiteral("give the file to write with -o FILE.bin"));
+
+    int exitCode = 0;
+    const std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return exitCode;
+    if (const auto refused = RefuseOutsidePorts(context, *session, {}, PortOf(*source)))
+        return *refused;
+    if (source->kind == Place::Port) {
+        if (const auto refused = RefuseWithoutDisplay(*session, context.out(), source->number))
+            return *refused;
+    }
+    const std::uint16_t code = source->kind == Place::Port
+                                   ? std::uint16_t(EdidPortCodeBase + source->number)
+                                   : MemoryCode(source->number);
+    QByteArray block;
+    {
+        std::optional<ExchangeGuard> exchange = session->gate().tryBegin(Reading);
+        if (!exchange)
+            return session->report(context.out());
+        TCommandResult result;
+        exchange->link().ReadEDID(MakeFrame(EdidCommand, std::uint8_t(EdidSub::Read), code),
+                                  result);
+        if (!result.Success)
+            return session->report(context.out());
+        session->context().ShowStatus(StatusPanel::Operation, ShellTexts::Done());
+        block = exchange->link().ReadStream;
+    }
+    const std::optional<EdidBytes> valid = EdidBlock::Validate(block);
+    if (!valid)
+        return context.out().fail(LinkFailures::Refused,
+                                  QStringLiteral("EDID data not valid. Please try to read again."));
+    QString error;
+    if (!EdidBlock::WriteFile(file, *valid, &error))
+        return context.out().fail(LinkFailures::BadInput, file + QStringLiteral(": ") + error);
+    context.out().result({QStringLiteral("EDID of ") + PlaceText(*source, true) +
+                          QStringLiteral(" written to ") + file},
+                         {{QStringLiteral("source"), PlaceText(*source, true)},
+                          {QStringLiteral("file"), file},
+                          {QStringLiteral("bytes"), int(EDIDBlockSize)}});
+    return 0;
+}
+
+int RunEdidWrite(CommandContext &context)
+{
+    const QString file = context.argument(0);
+    const std::optional<Place> target = ParsePlace(context.argument(1), true, true);
+    if (!target)
+        return context.usage(QStringLiteral("write to an input number, all, user1 or user2"));
+    // The file is checked before the switcher is asked anything.
+    const EdidFileContent content = EdidBlock::ReadFile(file);
+    if (content.outcome == EdidFileContent::Outcome::Unreadable)
+        return context.out().fail(LinkFailures::BadInput,
+                                  file + QStringLiteral(": ") + content.error);
+    const std::optional<EdidBytes> block = EdidBlock::Validate(content.bytes);
+    if (!block)
+        return context.out().fail(LinkFailures::BadInput,
+                                  file + QStringLiteral(": EDID data not valid."));
+
+    int exitCode = 0;
+    const std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return exitCode;
+    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
+        return *refused;
+    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
+        return *refused;
+    if (!Run(*session, Downloading, EdidSub::Prepare, EdidPrepareCode))
+        return session->report(context.out());
+
+    EdidSub sub = EdidSub::DownloadOne;
+    std::uint16_t code = EdidAllInputsCode;
+    if (target->kind == Place::All)
+        sub = EdidSub::DownloadAll;
+    else if (target->kind == Place::Port)
+        code = std::uint16_t(EdidPortCodeBase + target->number);
+    else
+        code = MemoryCode(target->number);
+    {
+        std::optional<ExchangeGuard> exchange = session->gate().tryBegin(Downloading);
+        if (!exchange)
+            return session->report(context.out());
+        TKXCOMControl &link = exchange->link();
+        link.WriteStream = EdidBlock::ToByteArray(*block);
+        TCommandResult result;
+        link.DownloadEDID(MakeFrame(EdidCommand, std::uint8_t(sub), code), result);
+        link.WriteStream.clear();
+        if (!result.Success)
+            return session->report(context.out());
+        session->context().ShowStatus(StatusPanel::Operation, ShellTexts::Done());
+    }
+    context.out().result(
+        {file + QStringLiteral(" written to ") + PlaceText(*target, false)},
+        {{QStringLiteral("file"), file}, {QStringLiteral("target"), PlaceText(*target, false)}});
+    return 0;
+}
+
+int RunEdidMode(CommandContext &context)
+{
+    const std::optional<Place> target = ParsePlace(context.argument(0), true, false);
+    if (!target)
+        return context.usage(QStringLiteral("set the mode of an input number or all"));
+    const QStringList entries = ModeEntries();
+    const int mode = FindMode(entries, context.argument(1));
+    if (mode == 0)
+        return context.usage(QStringLiteral("unknown EDID mode \"") + context.argument(1) +
+                             QStringLiteral("\"; the modes are:") + ModeList(entries));
+
+    int exitCode = 0;
+    const std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return exitCode;
+    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
+        return *refused;
+    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
+        return *refused;
+    if (!Run(*session, Setting, EdidSub::Prepare, EdidPrepareCode))
+        return session->report(context.out());
+
+    const bool all = target->kind == Place::All;
+    const auto input = std::uint16_t(target->number);
+    bool done = false;
+    if (const std::optional<std::uint16_t> code = EdidPortLists::ModeCode(entries, mode)) {
+        done = all ? Run(*session, Setting, EdidSub::SetModeAll, *code)
+                   : Run(*session, Setting, EdidSub::SetModeOne, *code, input);
+    } else {
+        // The last entry restores the default EDID.
+        done = all ? Run(*session, Setting, EdidSub::DefaultAll, EdidDefaultAllCode)
+                   : Run(*session, Setting, EdidSub::DefaultOne, input);
+    }
+    if (!done)
+        return session->report(context.out());
+    context.out().result({PlaceText(*target, false) + QStringLiteral(": ") + entries[mode]},
+                         {{QStringLiteral("target"), PlaceText(*target, false)},
+                          {QStringLiteral("mode"), entries[mode]}});
+    return 0;
+}
+
+int RunEdidCopy(CommandContext &context)
+{
+    const std::optional<int> output = PortNumber(context.argument(0));
+    const std::optional<Place> target = ParsePlace(context.argument(1), true, false);
+    if (!output || !target)
+        return context.usage(
+            QStringLiteral("copy from an output number to an input number or all"));
+
+    int exitCode = 0;
+    const std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return exitCode;
+    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), output))
+        return *refused;
+    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
+        return *refused;
+    if (const auto refused = RefuseWithoutDisplay(*session, context.out(), *output))
+        return *refused;
+    if (!Run(*session, Copying, EdidSub::Prepare, EdidPrepareCode))
+        return session->report(context.out());
+    const bool done = target->kind == Place::All
+                          ? Run(*session, Copying, EdidSub::CopyAll, std::uint16_t(*output))
+                          : Run(*session, Copying, EdidSub::CopyOne, std::uint16_t(*output),
+                                std::uint16_t(target->number));
+    if (!done)
+        return session->report(context.out());
+    context.out().result({QStringLiteral("EDID of ") + PortName(true, *output) +
+                          QStringLiteral(" copied to ") + PlaceText(*target, false)},
+                         {{QStringLiteral("source"), PortName(true, *output)},
+                          {QStringLiteral("target"), PlaceText(*target, false)}});
+    return 0;
+}
