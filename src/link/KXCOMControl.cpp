@@ -20,12 +20,6 @@ constexpr qsizetype ReadStreamLimit = 64 * 1024;
 // A step that keeps being woken early must still end; the clock advances in the meantime.
 constexpr int PumpGuard = 1000;
 
-QString AttemptCaption(int attempt, const char *rest)
-{
-    return QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] ") +
-           QString::fromLatin1(rest);
-}
-
 } // namespace
 
 TKXCOMControl::TKXCOMControl(ProgramFlags &flags, TransportFactory &factory, WaitClock &clock,
@@ -252,7 +246,7 @@ void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &resu
     stream().clearError();
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
         const Attempt outcome = TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
-            LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
+            LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0);
         });
         if (outcome == Attempt::Over)
             return;
