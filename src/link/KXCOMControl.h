@@ -131,7 +131,16 @@ private:
                         bool lastAttempt, std::uint8_t &success,
                         const std::function<void()> &logSent);
 
-    /// Runs events for `duration` of the clock (at least one step), unless a stop is requested.
+    /// The waiting step: a tick is this much of the clock, however often bytes end a step early.
+    static constexpr std::chrono::milliseconds WaitTick{10};
+    static constexpr std::int64_t WaitTickMs = WaitTick.count();
+
+    /// Time left until `deadline` on the clock, never negative.
+    std::chrono::milliseconds TimeUntil(std::int64_t deadline) const;
+    /// Runs events until the clock reaches `deadline` (at least one step), unless a stop is
+    /// requested.
+    void RunEventsUntil(std::int64_t deadline);
+    /// The same for `duration` from now.
     void RunEventsFor(std::chrono::milliseconds duration);
 
     // Network module helpers.
