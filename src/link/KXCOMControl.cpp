@@ -2,6 +2,7 @@
 #include "link/ByteSpan.h"
 
 #include "link/LinkLog.h"
+#include "link/LinkLogging.h"
 #include "link/WaitClock.h"
 
 #include <algorithm>
@@ -45,6 +46,11 @@ TKXCOMControl::~TKXCOMControl()
 void TKXCOMControl::Notify(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
     emit notify(code, wParam, lParam, text);
+}
+
+const char *TKXCOMControl::LineName() const
+{
+    return m_controlMode == cmCOM ? "COM" : "TCP";
 }
 
 StreamEndpoint &TKXCOMControl::stream() const
@@ -113,6 +119,7 @@ qint64 TKXCOMControl::WriteData(std::span<const std::uint8_t> bytes)
     StreamEndpoint &endpoint = stream();
     endpoint.clearInput();
     const qint64 written = endpoint.write(bytes);
+    TraceWire(LineName(), written < 0 ? "not sent" : "sent", bytes);
     if (written < 0)
         return -1;
     return m_controlMode == cmCOM ? written : qint64(bytes.size());
@@ -141,6 +148,7 @@ void TKXCOMControl::AssembleAnswer(std::span<const std::uint8_t> bytes, bool dum
 void TKXCOMControl::ComPortRxChar()
 {
     const QByteArray bytes = m_serial->takeAvailable();
+    TraceWire("COM", "received", ByteSpan(bytes));
     if (m_flags.StopRequested || bytes.isEmpty() || m_controlMode != cmCOM)
         return;
     AssembleAnswer(ByteSpan(bytes), false);
@@ -151,8 +159,10 @@ void TKXCOMControl::PollTcp(bool dump)
     if (m_controlMode != cmLAN || m_flags.StopRequested)
         return;
     const QByteArray bytes = m_tcp->takeAvailable();
-    if (!bytes.isEmpty())
-        AssembleAnswer(ByteSpan(bytes), dump);
+    if (bytes.isEmpty())
+        return;
+    TraceWire("TCP", "received", ByteSpan(bytes));
+    AssembleAnswer(ByteSpan(bytes), dump);
 }
 
 bool TKXCOMControl::TransportFailed() const

@@ -107,6 +107,8 @@ signals:
 private:
     void Notify(int code, qint64 wParam = 0, qint64 lParam = 0, const QString &text = {});
     StreamEndpoint &stream() const;
+    /// The line of the current mode, for traces: "COM" or "TCP".
+    const char *LineName() const;
     /// Clears the receive state and expects the answer of `replyKind`.
     void ResetReceive(std::uint8_t replyKind);
     /// Answer assembly for one arrival (both modes); sends NotifyBytesReceived.

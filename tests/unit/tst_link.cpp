@@ -1,6 +1,7 @@
 #include "LinkRig.h"
 
 #include "link/ByteSpan.h"
+#include "link/LinkLogging.h"
 
 #include <QTest>
 
@@ -431,6 +432,24 @@ private slots:
         QCOMPARE(requestTimes[1] - requestTimes[0], 5000);
         QCOMPARE(requestTimes[2] - requestTimes[1], 5000);
         QCOMPARE(rig.clock.elapsedMs() - requestTimes[2], 5000);
+    }
+
+    void wireTraceWhenAskedFor()
+    {
+        // Off unless QT_LOGGING_RULES asks for it; then one line of hex per write and arrival.
+        QVERIFY(!lcLink().isDebugEnabled());
+        LinkRig rig;
+        auto &port = rig.openCom();
+        port.responder = [&port](const QByteArray &written) {
+            port.deliver(AsBytes(AnswerTo(written, 1, 4)));
+        };
+        QLoggingCategory::setFilterRules(QStringLiteral("matrix.link.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, "COM sent 13: A5 5B 02 01 03 00 00 00 00 00 00 00 FA");
+        QTest::ignoreMessage(QtDebugMsg, "COM received 13: A5 5B 02 01 01 00 04 00 00 00 00 00 F8");
+        TCommandResult result;
+        rig.link.SendCommand(MakeFrame(2, 1, 3), result);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(result.Success, std::uint8_t(1));
     }
 
     void delayCountsSteps()
