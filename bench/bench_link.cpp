@@ -5,8 +5,11 @@
 // link must (a terminal's buffers flushed, a socket's pending bytes read and dropped). The
 // simulator serves one client at a time, so the link and the bare clients talk to simulator
 // processes of their own; their round trips take turns one by one (link, bare, link,
-// bare+clear ...) so that all see the same load on the machine.
-//   bench_link [--pin] [round-trips]
+// bare+clear ...) so that all see the same load on the machine. On a machine shared with other
+// work, --pin-simulators keeps both simulators on one processor, so that neither client's
+// simulator is the one that lands beside a busy process; --pin also keeps the clients on
+// another one.
+//   bench_link [--pin | --pin-simulators] [round-trips]
 #include "BenchStats.h"
 
 #include "link/FileDescriptor.h"
@@ -223,23 +226,27 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
-    const bool pin = arguments.removeAll(QStringLiteral("--pin")) > 0;
+    const bool pinAll = arguments.removeAll(QStringLiteral("--pin")) > 0;
+    const bool pinSimulators = arguments.removeAll(QStringLiteral("--pin-simulators")) > 0;
     const int count = arguments.size() > 1 ? std::max(10, arguments[1].toInt()) : 10000;
 
     SimProcess linkSim(LinkSimAddress);
     SimProcess bareSim(BareSimAddress);
     if (!linkSim.start() || !bareSim.start())
         return 1;
-    if (pin) {
-        // The clients on the last processor, the simulators on the first: every message
-        // crosses between the two, the same way for all clients.
-        const int last = int(::sysconf(_SC_NPROCESSORS_ONLN)) - 1;
-        Pin(0, last);
+    if (pinAll || pinSimulators) {
+        // Both simulators on the first processor, so that neither client's simulator is the
+        // one that shares a processor with other work; with --pin the clients run on the
+        // last processor and every message crosses between the two.
         Pin(linkSim.pid(), 0);
         Pin(bareSim.pid(), 0);
-        std::printf("pinned: clients on processor %d, simulators on processor 0\n", last);
+        const int last = int(::sysconf(_SC_NPROCESSORS_ONLN)) - 1;
+        if (pinAll)
+            Pin(0, last);
+        std::printf("pinned: simulators on processor 0, clients %s\n",
+                    pinAll ? qPrintable(QStringLiteral("on processor %1").arg(last))
+                           : "where the system puts them");
     }
-
     RealClock clock;
     QtTransportFactory factory;
     ProgramFlags flags;
