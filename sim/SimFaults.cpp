@@ -1,5 +1,7 @@
 #include "SimFaults.h"
 
+#include <algorithm>
+
 void SimFaults::arm(SimFault fault, int answers)
 {
     m_counts[std::size_t(fault)] = answers < 0 ? Always : answers;
@@ -14,6 +16,16 @@ void SimFaults::clear()
 {
     m_counts.fill(0);
     m_paced = false;
+    m_flood = 0;
+}
+
+qint64 SimFaults::takeFlood(qint64 wanted)
+{
+    if (m_flood == Always)
+        return wanted;
+    const qint64 taken = std::clamp<qint64>(wanted, 0, m_flood);
+    m_flood -= taken;
+    return taken;
 }
 
 bool SimFaults::consume(SimFault fault)

@@ -29,7 +29,7 @@ public:
     void disarm(SimFault fault) { arm(fault, 0); }
     /// Answers the fault still applies to; Always when armed without limit.
     int remaining(SimFault fault) const;
-    /// Disarms every fault and ends pacing. Parameters keep their values.
+    /// Disarms every fault and ends pacing and flooding. Parameters keep their values.
     void clear();
 
     /// Piece sizes of a split answer; the last piece takes whatever remains.
@@ -46,6 +46,14 @@ public:
     /// for the wire time of the request it answers.
     void setPaced(bool paced) { m_paced = paced; }
     bool paced() const { return m_paced; }
+
+    /// A module that floods the line: garbage goes to a TCP client as fast as it takes it,
+    /// instead of the answers, for `bytes` bytes or without end (Always); 0 ends it.
+    void setFlood(qint64 bytes) { m_flood = bytes < 0 ? Always : bytes; }
+    /// Garbage bytes still to send; Always when without end.
+    qint64 flood() const { return m_flood; }
+    /// Uses up to `wanted` bytes of the flood; returns how many to send now.
+    qint64 takeFlood(qint64 wanted);
 
     /// What applies to the next answer; uses up one count of every armed fault.
     struct Plan
@@ -68,4 +76,5 @@ private:
     QByteArray m_extraBytes = QByteArray::fromHex("A55B00");
     std::chrono::milliseconds m_delay{100};
     bool m_paced = false;
+    qint64 m_flood = 0;
 };

@@ -28,10 +28,7 @@ void SealRecord(QByteArray &record)
 
 SimLine::SimLine(SimFaults &faults, QObject *parent) : QObject(parent), m_faults(faults)
 {
-    m_clock.start();
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &SimLine::flush);
+    connect(&m_deadline, &SimDeadline::expired, this, &SimLine::flush);
 }
 
 void SimLine::applyFaults(QByteArray &answer, SimUnit unit, const SimFaults::Plan &plan)
@@ -116,10 +113,8 @@ void SimLine::schedule(QByteArray bytes, qint64 dueUs)
         return;
     }
     m_queue.push_back({std::move(bytes), dueUs});
-    if (m_queue.size() == 1) {
-        const qint64 waitUs = std::max<qint64>(0, dueUs - nowUs());
-        m_timer.start(int((waitUs + 999) / 1000));
-    }
+    if (m_queue.size() == 1)
+        m_deadline.start(dueUs);
 }
 
 void SimLine::flush()
@@ -129,15 +124,13 @@ void SimLine::flush()
         m_queue.pop_front();
         emit chunk(bytes);
     }
-    if (!m_queue.empty()) {
-        const qint64 waitUs = std::max<qint64>(0, m_queue.front().dueUs - nowUs());
-        m_timer.start(int((waitUs + 999) / 1000));
-    }
+    if (!m_queue.empty())
+        m_deadline.start(m_queue.front().dueUs);
 }
 
 void SimLine::clear()
 {
     m_queue.clear();
-    m_timer.stop();
+    m_deadline.stop();
     m_lineFreeUs = 0;
 }

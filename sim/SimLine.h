@@ -1,11 +1,10 @@
 #pragma once
 
+#include "SimDeadline.h"
 #include "SimFaults.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <deque>
 
@@ -40,7 +39,7 @@ private:
     QList<QByteArray> cut(const QByteArray &answer, bool split) const;
     void schedule(QByteArray bytes, qint64 dueUs);
     void flush();
-    qint64 nowUs() const { return m_clock.nsecsElapsed() / 1000; }
+    static qint64 nowUs() { return SimDeadline::NowUs(); }
 
     struct Pending
     {
@@ -50,7 +49,6 @@ private:
 
     SimFaults &m_faults;
     std::deque<Pending> m_queue;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
+    SimDeadline m_deadline;
     qint64 m_lineFreeUs = 0;
 };

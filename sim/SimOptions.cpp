@@ -67,6 +67,8 @@ QString SimOptions::Usage()
         "                         loopback\n"
         "  --delay MS             wait MS milliseconds before every answer\n"
         "  --paced                a 19200 baud line: at most 1920 bytes per second\n"
+        "  --flood                send garbage to a TCP client without end, as fast as it\n"
+        "                         takes it, instead of the answers\n"
         "  --silence N            do not answer the first N requests\n"
         "  --bad-checksum N       wrong checksum in the first N answers\n"
         "  --refuse N             r4 = 0xFF in the first N answers\n"
@@ -120,6 +122,8 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
             ok = TakeNumber(args, i, MaxMs, &options.delayMs, error);
         } else if (arg == QLatin1String("--paced")) {
             options.paced = true;
+        } else if (arg == QLatin1String("--flood")) {
+            options.flood = true;
         } else if (arg == QLatin1String("--silence")) {
             ok = TakeNumber(args, i, MaxCount, &options.silence, error);
         } else if (arg == QLatin1String("--bad-checksum")) {
@@ -179,6 +183,8 @@ void SimOptions::applyTo(SimFaults &faults) const
         faults.arm(SimFault::Delay, SimFaults::Always);
     }
     faults.setPaced(paced);
+    if (flood)
+        faults.setFlood(SimFaults::Always);
     faults.arm(SimFault::Silence, silence);
     faults.arm(SimFault::BadChecksum, badChecksum);
     faults.arm(SimFault::Refuse, refuse);

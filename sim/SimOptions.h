@@ -24,6 +24,7 @@ struct SimOptions
     bool allowNonLoopback = false;
     int delayMs = 0;
     bool paced = false;
+    bool flood = false;
     int silence = 0;
     int badChecksum = 0;
     int refuse = 0;

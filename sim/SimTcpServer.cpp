@@ -2,16 +2,39 @@
 
 #include "SimLog.h"
 #include "SwitcherDevice.h"
+#include "link/Frames.h"
 
 #include <sys/socket.h>
+
+namespace {
+
+// The flood goes out a chunk at a time: the next one is queued when the system has taken the
+// last, so the simulator's own memory stays bounded however slowly the client reads.
+constexpr qint64 FloodChunk = 64 * 1024;
+
+/// Bytes no answer starts with: a repeating pseudo-random pattern without the lead-in byte.
+QByteArray Garbage()
+{
+    QByteArray bytes(FloodChunk, Qt::Uninitialized);
+    std::uint32_t state = 0x2545F491;
+    for (char &byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        const auto value = std::uint8_t(state >> 24);
+        byte = char(value == LeadIn1 ? 0 : value);
+    }
+    return bytes;
+}
+
+} // namespace
 
 SimTcpServer::SimTcpServer(SwitcherDevice &device, QObject *parent)
     : QObject(parent), m_device(device)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &SimTcpServer::acceptClients);
     connect(&m_device, &SwitcherDevice::transmit, this, [this](const QByteArray &bytes) {
+        // A flooding module sends its garbage instead of the answers.
         if (m_client && m_client->state() == QAbstractSocket::ConnectedState &&
-            m_device.answersTo(this))
+            m_device.answersTo(this) && m_device.faults().flood() == 0)
             m_client->write(bytes);
     });
 }
@@ -54,15 +77,32 @@ void SimTcpServer::acceptClients()
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_device.resetInput();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-            if (socket == m_client)
-                m_device.receiveFrom(this, socket->readAll());
+            if (socket != m_client)
+                return;
+            m_device.receiveFrom(this, socket->readAll());
+            pumpFlood();
         });
+        connect(socket, &QTcpSocket::bytesWritten, this, &SimTcpServer::pumpFlood);
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             if (socket == m_client)
                 dropClient();
         });
         emit clientConnected();
+        pumpFlood();
     }
+}
+
+void SimTcpServer::pumpFlood()
+{
+    if (!m_client || m_client->state() != QAbstractSocket::ConnectedState ||
+        m_client->bytesToWrite() >= FloodChunk)
+        return;
+    const qint64 size = m_device.faults().takeFlood(FloodChunk);
+    if (size <= 0)
+        return;
+    if (m_garbage.isEmpty())
+        m_garbage = Garbage();
+    m_client->write(m_garbage.constData(), size);
 }
 
 void SimTcpServer::dropClient()

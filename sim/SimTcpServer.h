@@ -31,6 +31,9 @@ public:
     bool hasClient() const { return !m_client.isNull(); }
     /// Drops the client with a TCP reset, as a module losing power would.
     void resetConnection();
+    /// Starts sending the flood fault's garbage to the client, if it is armed. It starts by
+    /// itself when a client connects or sends anything.
+    void pumpFlood();
 
 signals:
     void clientConnected();
@@ -43,4 +46,5 @@ private:
     SwitcherDevice &m_device;
     QTcpServer m_server;
     QPointer<QTcpSocket> m_client;
+    QByteArray m_garbage; // one chunk of the flood, made once
 };

@@ -2,6 +2,7 @@
 #include "link/ByteSpan.h"
 
 #include "link/LinkLog.h"
+#include "link/LinkLogging.h"
 #include "link/WaitClock.h"
 
 #include <algorithm>
@@ -11,20 +12,11 @@ using namespace std::chrono_literals;
 namespace {
 constexpr int ReplyTicks = 500; // about 5 s per attempt
 constexpr int Attempts = 3;
-constexpr auto Tick = 10ms;
 constexpr auto RetryPause = 5ms;
 constexpr auto ConnectLimit = 3000ms;
 // An EDID block is 256 bytes; a device that keeps announcing "more" must not make the read
 // run forever or grow without bound.
 constexpr qsizetype ReadStreamLimit = 64 * 1024;
-// A step that keeps being woken early must still end; the clock advances in the meantime.
-constexpr int PumpGuard = 1000;
-
-QString AttemptCaption(int attempt, const char *rest)
-{
-    return QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] ") +
-           QString::fromLatin1(rest);
-}
 
 } // namespace
 
@@ -54,6 +46,11 @@ TKXCOMControl::~TKXCOMControl()
 void TKXCOMControl::Notify(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
     emit notify(code, wParam, lParam, text);
+}
+
+const char *TKXCOMControl::LineName() const
+{
+    return m_controlMode == cmCOM ? "COM" : "TCP";
 }
 
 StreamEndpoint &TKXCOMControl::stream() const
@@ -95,7 +92,7 @@ bool TKXCOMControl::Open()
         const auto started = m_clock.elapsedMs();
         while (endpoint.state() == StreamEndpoint::State::Opening &&
                m_clock.elapsedMs() - started < ConnectLimit.count() && !m_flags.StopRequested)
-            m_clock.pumpStep(Tick);
+            m_clock.pumpStep(WaitTick);
         m_opening = false;
         if (endpoint.state() == StreamEndpoint::State::Open && !endpoint.hasError())
             return true;
@@ -122,6 +119,7 @@ qint64 TKXCOMControl::WriteData(std::span<const std::uint8_t> bytes)
     StreamEndpoint &endpoint = stream();
     endpoint.clearInput();
     const qint64 written = endpoint.write(bytes);
+    TraceWire(LineName(), written < 0 ? "not sent" : "sent", bytes);
     if (written < 0)
         return -1;
     return m_controlMode == cmCOM ? written : qint64(bytes.size());
@@ -150,6 +148,7 @@ void TKXCOMControl::AssembleAnswer(std::span<const std::uint8_t> bytes, bool dum
 void TKXCOMControl::ComPortRxChar()
 {
     const QByteArray bytes = m_serial->takeAvailable();
+    TraceWire("COM", "received", ByteSpan(bytes));
     if (m_flags.StopRequested || bytes.isEmpty() || m_controlMode != cmCOM)
         return;
     AssembleAnswer(ByteSpan(bytes), false);
@@ -160,8 +159,10 @@ void TKXCOMControl::PollTcp(bool dump)
     if (m_controlMode != cmLAN || m_flags.StopRequested)
         return;
     const QByteArray bytes = m_tcp->takeAvailable();
-    if (!bytes.isEmpty())
-        AssembleAnswer(ByteSpan(bytes), dump);
+    if (bytes.isEmpty())
+        return;
+    TraceWire("TCP", "received", ByteSpan(bytes));
+    AssembleAnswer(ByteSpan(bytes), dump);
 }
 
 bool TKXCOMControl::TransportFailed() const
@@ -205,43 +206,58 @@ TKXCOMControl::Attempt TKXCOMControl::TryExchange(std::span<const std::uint8_t> 
     return Attempt::Over;
 }
 
+std::chrono::milliseconds TKXCOMControl::TimeUntil(std::int64_t deadline) const
+{
+    return std::chrono::milliseconds(std::max<std::int64_t>(deadline - m_clock.elapsedMs(), 0));
+}
+
 bool TKXCOMControl::WaitReply()
 {
+    // Ticks are 10 ms of the clock counted from the start of the wait. Arriving bytes end a
+    // step early so that an answer is handled at once; a step that ends before its tick is
+    // over is followed by one for the rest of the tick, so however often bytes arrive the
+    // 500-tick limit is neither reached early nor stretched.
     m_tickCount = 0;
-    do {
-        m_clock.pumpStep(Tick);
-        ++m_tickCount;
+    const std::int64_t start = m_clock.elapsedMs();
+    for (;;) {
+        m_clock.pumpStep(TimeUntil(start + (m_tickCount + 1) * WaitTickMs));
         PollTcp(true);
         if (m_flags.StopRequested)
             return false;
+        const std::int64_t elapsed = m_clock.elapsedMs() - start;
         // A lost device or peer ends the wait at once; the caller reports it.
-        if (TransportFailed())
+        if (m_answer.complete() || TransportFailed()) {
+            m_tickCount = int(std::max<std::int64_t>(1, (elapsed + WaitTickMs - 1) / WaitTickMs));
             return true;
-    } while (!m_answer.complete() && !TimedOut(ReplyTicks));
-    return true;
+        }
+        m_tickCount = int(elapsed / WaitTickMs);
+        if (TimedOut(ReplyTicks))
+            return true;
+    }
 }
 
 void TKXCOMControl::Delay(int ticks)
 {
+    const std::int64_t start = m_clock.elapsedMs();
     int steps = 0;
     do {
-        m_clock.pumpStep(Tick);
-        ++m_tickCount;
         ++steps;
+        RunEventsUntil(start + steps * WaitTickMs);
+        ++m_tickCount;
     } while (steps < ticks && !m_flags.StopRequested);
+}
+
+void TKXCOMControl::RunEventsUntil(std::int64_t deadline)
+{
+    // Steps that end early because bytes arrived do not shorten the wait.
+    do {
+        m_clock.pumpStep(TimeUntil(deadline));
+    } while (m_clock.elapsedMs() < deadline && !m_flags.StopRequested);
 }
 
 void TKXCOMControl::RunEventsFor(std::chrono::milliseconds duration)
 {
-    // Steps that end early because bytes arrived do not shorten the wait: it lasts until
-    // `duration` has passed on the clock.
-    const std::int64_t start = m_clock.elapsedMs();
-    int guard = 0;
-    do {
-        const auto left = duration.count() - (m_clock.elapsedMs() - start);
-        m_clock.pumpStep(std::chrono::milliseconds(std::max<std::int64_t>(left, 0)));
-    } while (m_clock.elapsedMs() - start < duration.count() && !m_flags.StopRequested &&
-             ++guard < PumpGuard);
+    RunEventsUntil(m_clock.elapsedMs() + duration.count());
 }
 
 void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result)
@@ -252,7 +268,7 @@ void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &resu
     stream().clearError();
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
         const Attempt outcome = TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
-            LogFrame(AttemptCaption(attempt, "snd cmd PPP:   "), frame, 0);
+            LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0);
         });
         if (outcome == Attempt::Over)
             return;

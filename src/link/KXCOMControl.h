@@ -107,6 +107,8 @@ signals:
 private:
     void Notify(int code, qint64 wParam = 0, qint64 lParam = 0, const QString &text = {});
     StreamEndpoint &stream() const;
+    /// The line of the current mode, for traces: "COM" or "TCP".
+    const char *LineName() const;
     /// Clears the receive state and expects the answer of `replyKind`.
     void ResetReceive(std::uint8_t replyKind);
     /// Answer assembly for one arrival (both modes); sends NotifyBytesReceived.
@@ -131,7 +133,16 @@ private:
                         bool lastAttempt, std::uint8_t &success,
                         const std::function<void()> &logSent);
 
-    /// Runs events for `duration` of the clock (at least one step), unless a stop is requested.
+    /// The waiting step: a tick is this much of the clock, however often bytes end a step early.
+    static constexpr std::chrono::milliseconds WaitTick{10};
+    static constexpr std::int64_t WaitTickMs = WaitTick.count();
+
+    /// Time left until `deadline` on the clock, never negative.
+    std::chrono::milliseconds TimeUntil(std::int64_t deadline) const;
+    /// Runs events until the clock reaches `deadline` (at least one step), unless a stop is
+    /// requested.
+    void RunEventsUntil(std::int64_t deadline);
+    /// The same for `duration` from now.
     void RunEventsFor(std::chrono::milliseconds duration);
 
     // Network module helpers.

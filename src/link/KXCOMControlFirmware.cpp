@@ -1,6 +1,7 @@
 #include "link/ByteSpan.h"
 #include "link/KXCOMControl.h"
 
+#include "link/LinkLog.h"
 #include "link/Scrambler.h"
 #include "link/WaitClock.h"
 
@@ -139,10 +140,9 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
             const Attempt outcome =
                 TryExchange(wire, mainPart ? ReplyKindMain : ReplyKindSlave, attempt == Attempts,
                             result.Success, [&] {
-                                PendingLogCaption = mainPart ? QStringLiteral("[") +
-                                                                   QString::number(attempt) +
-                                                                   QStringLiteral("]send data:\r\n")
-                                                             : QStringLiteral("send data:\r\n");
+                                PendingLogCaption = mainPart
+                                                        ? AttemptCaption(attempt, "send data:\r\n")
+                                                        : QStringLiteral("send data:\r\n");
                                 LogData(packet);
                             });
             if (outcome == Attempt::Over)
@@ -220,8 +220,7 @@ void TKXCOMControl::RebootDevice(TCommandResult &result)
             FailAccess(result);
             return;
         }
-        LogFrame(QStringLiteral("[") + QString::number(attempt) + QStringLiteral("] snd cmd:   "),
-                 poll, 0);
+        LogFrame(AttemptCaption(attempt, " snd cmd:   "), poll, 0);
         m_tickCount = 0;
         do {
             m_clock.pumpStep(0ms);

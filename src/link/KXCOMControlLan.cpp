@@ -185,10 +185,11 @@ std::uint8_t TKXCOMControl::LDCDChecksum(std::span<const std::uint8_t> record)
 
 bool TKXCOMControl::WaitLANReply(int ticks)
 {
+    const std::int64_t start = m_clock.elapsedMs();
     int steps = 0;
     do {
-        m_clock.pumpStep(10ms);
         ++steps;
+        RunEventsUntil(start + steps * WaitTickMs);
     } while (!m_replied && steps < ticks && !m_flags.StopRequested);
     return m_replied;
 }

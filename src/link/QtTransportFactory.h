@@ -3,7 +3,8 @@
 #include "link/Commands.h"
 #include "link/Transport.h"
 
-/// The real endpoints: QSerialPort, QTcpSocket, QUdpSocket.
+/// The real endpoints: the serial port and the TCP client on descriptors of their own
+/// (SerialEndpoint, TcpEndpoint), the UDP socket on QUdpSocket.
 class QtTransportFactory final : public TransportFactory
 {
 public:

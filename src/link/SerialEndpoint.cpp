@@ -1,123 +1,88 @@
 #include "link/SerialEndpoint.h"
 
-#include <QFile>
+#include <cerrno>
+#include <cstring>
 
-#include <unistd.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 
 namespace {
 
-// QSerialPort opens a port exclusively on Linux: it takes the port's lock file and sets
-// TIOCEXCL. A port that another program holds (its lock file, or EBUSY from TIOCEXCL) and a
-// device this user may not open (EACCES) both come back as PermissionError; the device's own
-// permissions tell them apart.
-StreamEndpoint::Failure OpenFailure(QSerialPort::SerialPortError error, const QString &name)
+QString SystemPath(const QString &name)
 {
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return StreamEndpoint::Failure::NotFound;
-    case QSerialPort::OpenError: // already open through this very object
-        return StreamEndpoint::Failure::Busy;
-    case QSerialPort::PermissionError: {
-        const QString path =
-            name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
-        return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0
-                   ? StreamEndpoint::Failure::Busy
-                   : StreamEndpoint::Failure::Permission;
-    }
-    default:
-        return StreamEndpoint::Failure::Other;
-    }
+    const bool path = name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1String("./")) ||
+                      name.startsWith(QLatin1String("../"));
+    return path ? name : QStringLiteral("/dev/") + name;
+}
+
+QString OpenError(const QString &path, int error)
+{
+    return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+/// Raw bytes at 19200 baud 8N1, no flow control, the modem lines ignored.
+bool SetLine(int fd)
+{
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0)
+        return false;
+    ::cfmakeraw(&line);
+    line.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    line.c_cflag |= CS8 | CLOCAL | CREAD;
+    line.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+    // With one byte as the least a read waits for, an empty non-blocking read fails with
+    // EAGAIN and a read of nothing means the line hung up.
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    return ::cfsetispeed(&line, B19200) == 0 && ::cfsetospeed(&line, B19200) == 0 &&
+           ::tcsetattr(fd, TCSANOW, &line) == 0;
 }
 
 } // namespace
 
-SerialEndpoint::SerialEndpoint(QObject *parent) : StreamEndpoint(parent)
-{
-    m_port.setBaudRate(QSerialPort::Baud19200);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    connect(&m_port, &QSerialPort::readyRead, this, &StreamEndpoint::bytesArrived);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialEndpoint::onError);
-}
-
 void SerialEndpoint::startOpen()
 {
-    m_error.clear();
-    if (m_port.isOpen())
+    clearError();
+    if (state() == State::Open)
         return;
-    m_failure = Failure::None;
-    if (m_port.portName().isEmpty()) {
-        m_error = QStringLiteral("no port name");
-        m_failure = Failure::NotFound;
+    setFailure(Failure::None);
+    if (m_name.isEmpty()) {
+        setError(QStringLiteral("no port name"));
+        setFailure(Failure::NotFound);
         emit errorOccurred();
         return;
     }
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        if (m_error.isEmpty())
-            m_error = m_port.errorString();
-        m_failure = OpenFailure(m_port.error(), m_port.portName());
-        return;
-    }
-    // Line settings again after opening: some drivers reset them on open.
-    m_port.setBaudRate(QSerialPort::Baud19200);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.clearError();
-    emit stateChanged();
+    const QString path = SystemPath(m_name);
+    FileDescriptor port(
+        ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!port.valid())
+        return openFailed(path, errno);
+    // One program drives a switcher at a time: the port is ours alone while it is open.
+    if (::flock(port.get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(port.get(), TIOCEXCL) != 0)
+        return openFailed(path, errno == EWOULDBLOCK ? EBUSY : errno);
+    if (!SetLine(port.get()))
+        return openFailed(path, errno);
+    adopt(std::move(port), State::Open);
 }
 
-StreamEndpoint::State SerialEndpoint::state() const
+void SerialEndpoint::openFailed(const QString &path, int error)
 {
-    return m_port.isOpen() ? State::Open : State::Closed;
+    setError(OpenError(path, error));
+    setFailure(FailureOf(error));
 }
 
-void SerialEndpoint::close()
+void SerialEndpoint::releasing(int fd)
 {
-    if (m_port.isOpen()) {
-        m_port.close();
-        emit stateChanged();
-    }
+    // Exclusive mode outlives this descriptor while anyone else holds the terminal open.
+    ::ioctl(fd, TIOCNXCL);
 }
 
 void SerialEndpoint::clearInput()
 {
-    if (!m_port.isOpen())
-        return;
-    m_port.clear(QSerialPort::AllDirections);
-    m_port.readAll(); // what Qt had already buffered
-}
-
-qint64 SerialEndpoint::write(std::span<const std::uint8_t> bytes)
-{
-    if (!m_port.isOpen()) {
-        m_error = QStringLiteral("port not open");
-        return -1;
-    }
-    const qint64 written =
-        m_port.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    if (written < 0 && m_error.isEmpty())
-        m_error = m_port.errorString();
-    return written;
-}
-
-QByteArray SerialEndpoint::takeAvailable()
-{
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
-}
-
-void SerialEndpoint::onError(QSerialPort::SerialPortError error)
-{
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        return;
-    m_error = m_port.errorString();
-    // A vanished device (unplugged adapter, closed pseudo-terminal) keeps reporting errors:
-    // close it so the event loop does not spin on the dead descriptor.
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
-        m_port.close();
-        emit stateChanged();
-    }
-    emit errorOccurred();
+    // The line's own flush empties the input as well: nothing is left to read and drop.
+    forgetPending();
+    if (state() == State::Open)
+        ::tcflush(descriptor(), TCIOFLUSH);
 }

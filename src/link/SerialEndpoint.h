@@ -1,34 +1,28 @@
 #pragma once
 
-#include "link/Transport.h"
+#include "link/DescriptorEndpoint.h"
 
-#include <QSerialPort>
-
-/// The serial port at 19200 baud, 8 data bits, no parity, one stop bit.
-class SerialEndpoint final : public StreamEndpoint
+/// The serial port at 19200 baud, 8 data bits, no parity, one stop bit, no flow control,
+/// opened for this program alone.
+class SerialEndpoint final : public DescriptorEndpoint
 {
     Q_OBJECT
 public:
-    explicit SerialEndpoint(QObject *parent = nullptr);
+    using DescriptorEndpoint::DescriptorEndpoint;
+    ~SerialEndpoint() override { close(); } // here, while releasing() is still this class's
 
-    void setTarget(const QString &target) override { m_port.setPortName(target); }
-    QString target() const override { return m_port.portName(); }
+    /// A port name as the port list shows it ("ttyUSB0") or a path ("/dev/pts/3").
+    void setTarget(const QString &target) override { m_name = target; }
+    QString target() const override { return m_name; }
     void startOpen() override;
-    State state() const override;
-    void close() override;
-    void abort() override { close(); }
+    /// Clears the line's input and output buffers.
     void clearInput() override;
-    qint64 write(std::span<const std::uint8_t> bytes) override;
-    QByteArray takeAvailable() override;
-    bool hasError() const override { return !m_error.isEmpty(); }
-    QString errorString() const override { return m_error; }
-    void clearError() override { m_error.clear(); }
-    Failure failure() const override { return m_failure; }
+
+protected:
+    void releasing(int fd) override;
 
 private:
-    void onError(QSerialPort::SerialPortError error);
+    void openFailed(const QString &path, int error);
 
-    QSerialPort m_port;
-    QString m_error;
-    Failure m_failure = Failure::None;
+    QString m_name;
 };

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "link/Transport.h"
+#include "link/DescriptorEndpoint.h"
 
-#include <QTcpSocket>
-
-/// The TCP client to the switcher's network module, at the remote port it is made with (8000
-/// for the program).
-class TcpEndpoint final : public StreamEndpoint
+/// The TCP client to the switcher's network module, remote port 8000.
+class TcpEndpoint final : public DescriptorEndpoint
 {
     Q_OBJECT
 public:
@@ -15,24 +12,12 @@ public:
     void setTarget(const QString &target) override { m_host = target; }
     QString target() const override { return m_host; }
     void startOpen() override;
-    State state() const override;
-    void close() override;
-    void abort() override;
-    void clearInput() override;
-    qint64 write(std::span<const std::uint8_t> bytes) override;
-    QByteArray takeAvailable() override;
-    bool hasError() const override { return !m_error.isEmpty(); }
-    QString errorString() const override { return m_error; }
-    void clearError() override { m_error.clear(); }
-    Failure failure() const override { return m_failure; }
+
+protected:
+    void connectionReady() override;
+    ssize_t writeSome(std::span<const std::uint8_t> bytes) override;
 
 private:
-    void onError(QAbstractSocket::SocketError error);
-
-    QTcpSocket m_socket;
     QString m_host;
     std::uint16_t m_remotePort;
-    QString m_error;
-    Failure m_failure = Failure::None;
-    bool m_answered = false; // bytes came in on this connection
 };

@@ -1,5 +1,8 @@
 #include "link/UdpEndpoint.h"
 
+#include "link/ByteSpan.h"
+#include "link/LinkLogging.h"
+
 #include <QNetworkDatagram>
 
 namespace {
@@ -25,6 +28,7 @@ bool UdpEndpoint::send(const QString &host, std::uint16_t port, std::span<const 
         return false;
     const qint64 sent = m_socket->writeDatagram(reinterpret_cast<const char *>(bytes.data()),
                                                 qint64(bytes.size()), address, port);
+    TraceWire("UDP", sent == qint64(bytes.size()) ? "sent" : "not sent", bytes);
     return sent == qint64(bytes.size());
 }
 
@@ -32,6 +36,7 @@ void UdpEndpoint::readPending()
 {
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram(DatagramKeep);
+        TraceWire("UDP", "received", ByteSpan(datagram.data()));
         QHostAddress sender = datagram.senderAddress();
         bool isV4 = false;
         const quint32 v4 = sender.toIPv4Address(&isV4);

@@ -1,10 +1,11 @@
 #include "LinkRig.h"
 
-#include "link/QtTransportFactory.h"
-#include "link/RealClock.h"
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
+#include "link/TcpEndpoint.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -15,6 +16,28 @@ using namespace std::chrono_literals;
 
 namespace {
 enum class Line { Pty, Tcp };
+
+const QString SimAddress = QStringLiteral("127.0.0.24");
+
+/// The real transports, keeping a pointer to the TCP endpoint it made (the link owns it).
+class WatchedTransports final : public TransportFactory
+{
+public:
+    std::unique_ptr<StreamEndpoint> createSerial() override { return m_real.createSerial(); }
+    std::unique_ptr<StreamEndpoint> createTcp() override
+    {
+        auto endpoint = std::make_unique<TcpEndpoint>(SwitcherTcpPort);
+        tcp = endpoint.get();
+        return endpoint;
+    }
+    std::unique_ptr<DatagramEndpoint> createUdp() override { return m_real.createUdp(); }
+    QString localIPv4() const override { return m_real.localIPv4(); }
+
+    TcpEndpoint *tcp = nullptr;
+
+private:
+    QtTransportFactory m_real;
+};
 
 /// The link on real transports against the simulator on a pseudo-terminal (COM mode) or on
 /// loopback TCP (LAN mode).
@@ -28,10 +51,9 @@ struct SimRig
             link.setControlMode(cmCOM);
             link.setComPort(pty.slavePath());
         } else {
-            QVERIFY2(server.listen(QHostAddress(QStringLiteral("127.0.0.3"))),
-                     qPrintable(server.errorString()));
+            QVERIFY2(server.listen(QHostAddress(SimAddress)), qPrintable(server.errorString()));
             link.setControlMode(cmLAN);
-            link.setDeviceIP(QStringLiteral("127.0.0.3"));
+            link.setDeviceIP(SimAddress);
         }
         opened = link.Open();
     }
@@ -42,7 +64,7 @@ struct SimRig
     SwitcherDevice device;
     SimPty pty{device};
     SimTcpServer server{device};
-    QtTransportFactory factory;
+    WatchedTransports factory;
     ProgramFlags flags;
     TKXCOMControl link{flags, factory, clock};
     QList<SeenNotification> seen;
@@ -176,6 +198,38 @@ private slots:
         QCOMPARE(result.Success, std::uint8_t(1));
         QCOMPARE(rig.link.ReadStream.size(), qsizetype(256));
         QVERIFY(rig.outcome() == QList<int>{NotifyTransferDone});
+    }
+
+    void floodedPeerCostsNoMemory()
+    {
+        // A module that floods garbage instead of answering. The exchange ends as with any
+        // garbage ("Send data failed!"), the receive side never keeps more than a packet's
+        // worth however much arrives, in an exchange or between them, and once the module
+        // behaves again the next command works.
+        RealClock clock;
+        SimRig rig(Line::Tcp, clock);
+        QVERIFY(rig.opened);
+        TcpEndpoint &tcp = *rig.factory.tcp;
+        std::size_t mostKept = 0;
+        QObject::connect(&tcp, &StreamEndpoint::bytesArrived, &tcp,
+                         [&] { mostKept = std::max(mostKept, tcp.buffered()); });
+        constexpr qint64 Flood = 16 << 20;
+        rig.device.faults().setFlood(Flood);
+        rig.server.pumpFlood();
+
+        TCommandResult result;
+        rig.link.SendCommand(MakeFrame(1, 1, 0xFE), result);
+        QCOMPARE(result.Success, std::uint8_t(0));
+        QCOMPARE(rig.outcome(), QList<int>{NotifySendFailed});
+        QVERIFY(rig.device.faults().flood() > 0); // the exchange ran during the flood
+
+        QTRY_VERIFY_WITH_TIMEOUT(tcp.received() >= std::size_t(Flood), 20000);
+        QVERIFY(mostKept > 0 && mostKept <= ReceiveWindow::Capacity);
+        QVERIFY(tcp.dropped() > 0);
+        rig.seen.clear();
+        rig.link.SendCommand(MakeFrame(1, 1, 0xFE), result);
+        QCOMPARE(result.Success, std::uint8_t(1));
+        QVERIFY(rig.outcome().isEmpty());
     }
 
     void lostLineMidExchange_data() { lines_data(); }

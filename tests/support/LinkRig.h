@@ -55,6 +55,15 @@ struct LinkRig
         return *factory.serial;
     }
 
+    /// Opens the link in LAN mode on the fake TCP client.
+    FakeStreamEndpoint &openLan()
+    {
+        link.setControlMode(cmLAN);
+        link.setDeviceIP(QStringLiteral("127.0.0.2"));
+        link.Open();
+        return *factory.tcp;
+    }
+
     int count(int code) const
     {
         int n = 0;

@@ -1,5 +1,8 @@
 #include "LinkRig.h"
 
+#include "link/ByteSpan.h"
+#include "link/LinkLogging.h"
+
 #include <QTest>
 
 #include <vector>
@@ -394,6 +397,59 @@ private slots:
         rig.link.SendCommand(MakeFrame(2, 1, 1), result);
         QCOMPARE(result.Success, std::uint8_t(0));
         QCOMPARE(rig.outcome(), QList<int>{NotifyAccessFailed});
+    }
+
+    void dripNeitherShortensNorStretchesTheTimeOut_data()
+    {
+        QTest::addColumn<TControlMode>("mode");
+        QTest::newRow("tcp") << cmLAN;
+        QTest::newRow("com") << cmCOM;
+    }
+
+    void dripNeitherShortensNorStretchesTheTimeOut()
+    {
+        // A packet request answered by nothing but one stray byte every 19 ms, too few to
+        // complete a packet. Over TCP every byte ends a waiting step early; each attempt still
+        // lasts 500 ticks of 10 ms on the clock, and the next follows at once.
+        QFETCH(TControlMode, mode);
+        LinkRig rig;
+        auto &port = mode == cmCOM ? rig.openCom() : rig.openLan();
+        QList<std::int64_t> requestTimes;
+        port.responder = [&](const QByteArray &written) {
+            if (FrameParam(ByteSpan(written), 1) != PacketMore) {
+                port.deliver(AsBytes(AnswerTo(written)));
+                return;
+            }
+            requestTimes.append(rig.clock.elapsedMs());
+            for (int i = 1; requestTimes.size() == 1 && i <= 16000 / 19; ++i)
+                port.deliverLater(std::chrono::milliseconds(19 * i), QByteArray(1, '\xEE'));
+        };
+        TCommandResult result;
+        rig.link.ReadEDID(MakeFrame(3, 5, 0xF001), result);
+        QCOMPARE(result.Success, std::uint8_t(0));
+        QCOMPARE(rig.outcome(), QList<int>{NotifyTimeout});
+        QCOMPARE(requestTimes.size(), 3);
+        QCOMPARE(requestTimes[1] - requestTimes[0], 5000);
+        QCOMPARE(requestTimes[2] - requestTimes[1], 5000);
+        QCOMPARE(rig.clock.elapsedMs() - requestTimes[2], 5000);
+    }
+
+    void wireTraceWhenAskedFor()
+    {
+        // Off unless QT_LOGGING_RULES asks for it; then one line of hex per write and arrival.
+        QVERIFY(!lcLink().isDebugEnabled());
+        LinkRig rig;
+        auto &port = rig.openCom();
+        port.responder = [&port](const QByteArray &written) {
+            port.deliver(AsBytes(AnswerTo(written, 1, 4)));
+        };
+        QLoggingCategory::setFilterRules(QStringLiteral("matrix.link.debug=true"));
+        QTest::ignoreMessage(QtDebugMsg, "COM sent 13: A5 5B 02 01 03 00 00 00 00 00 00 00 FA");
+        QTest::ignoreMessage(QtDebugMsg, "COM received 13: A5 5B 02 01 01 00 04 00 00 00 00 00 F8");
+        TCommandResult result;
+        rig.link.SendCommand(MakeFrame(2, 1, 3), result);
+        QLoggingCategory::setFilterRules(QString());
+        QCOMPARE(result.Success, std::uint8_t(1));
     }
 
     void delayCountsSteps()

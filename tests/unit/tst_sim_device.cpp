@@ -491,6 +491,11 @@ void tst_SimDevice::commandLine()
     QCOMPARE(faults.remaining(SimFault::Silence), 2);
     QCOMPARE(faults.remaining(SimFault::Delay), SimFaults::Always);
     QCOMPARE(faults.delay(), std::chrono::milliseconds(30));
+
+    options = SimOptions::Parse({"--tcp", "127.0.0.3", "--flood"}, &error);
+    QVERIFY(options);
+    options->applyTo(faults);
+    QCOMPARE(faults.flood(), qint64(SimFaults::Always));
 }
 
 void tst_SimDevice::networkModuleOption()

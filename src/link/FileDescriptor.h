@@ -1,0 +1,36 @@
+#pragma once
+
+#include <utility>
+
+#include <unistd.h>
+
+/// Owns a POSIX file descriptor (a socket, a terminal) and closes it.
+class FileDescriptor
+{
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { reset(); }
+    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept
+    {
+        if (this != &other)
+            reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    /// Closes the descriptor held so far and takes `fd`.
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
