@@ -105,6 +105,8 @@ StreamEndpoint::Failure DescriptorEndpoint::FailureOf(int error)
 void DescriptorEndpoint::fail(const QString &reason)
 {
     m_error = reason;
+    if (m_silentPeerIsBusy && m_received == 0 && m_failure == Failure::None)
+        m_failure = Failure::Busy;
     release();
     emit errorOccurred();
     emit stateChanged();
@@ -119,9 +121,6 @@ qint64 DescriptorEndpoint::receive(std::span<std::uint8_t> into)
             return got;
         }
         if (got == 0) {
-            // A network module that serves another client accepts and closes at once.
-            if (m_received == 0)
-                m_failure = Failure::Busy;
             fail(QStringLiteral("the other end closed the line"));
             return -1;
         }

@@ -57,6 +57,8 @@ protected:
     void setFailure(Failure failure) { m_failure = failure; }
     /// The failure a system error number stands for.
     static Failure FailureOf(int error);
+    /// A line that ends before the peer sent a byte means the peer serves someone else.
+    void setSilentPeerIsBusy(bool on) { m_silentPeerIsBusy = on; }
     int descriptor() const { return m_fd.get(); }
 
     /// The descriptor became writable while Opening.
@@ -85,4 +87,5 @@ private:
     std::size_t m_received = 0;
     QString m_error;
     Failure m_failure = Failure::None;
+    bool m_silentPeerIsBusy = false;
 };

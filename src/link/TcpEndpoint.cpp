@@ -34,7 +34,7 @@ std::optional<in_addr_t> ParseIPv4(const QString &host)
 
 QString ConnectError(int error)
 {
-    return QStringLiteral("connect: ") + QString::fromLocal8Bit(std::strerror(error));
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -42,6 +42,9 @@ QString ConnectError(int error)
 TcpEndpoint::TcpEndpoint(std::uint16_t remotePort, QObject *parent)
     : DescriptorEndpoint(parent), m_remotePort(remotePort)
 {
+    // A network module that serves another client accepts the connection and closes it at
+    // once.
+    setSilentPeerIsBusy(true);
 }
 
 void TcpEndpoint::startOpen()

@@ -9,6 +9,7 @@
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
+#include "link/SerialEndpoint.h"
 #include "link/QtTransportFactory.h"
 #include "shell/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
@@ -234,10 +235,11 @@ private slots:
     void portInUse()
     {
         Sim sim;
-        // Another program holds the port the way matrixctl and the desktop program open it:
-        // with its lock file and TIOCEXCL.
-        QSerialPort holder(sim.pty.slavePath());
-        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        // Another program of the project holds the port, opened as they all open it.
+        SerialEndpoint holder;
+        holder.setTarget(sim.pty.slavePath());
+        holder.startOpen();
+        QVERIFY2(holder.state() == StreamEndpoint::State::Open, qPrintable(holder.errorString()));
         Finished done = sim.run({"--port", sim.pty.slavePath(), "route", "1", "1"});
         QCOMPARE(done.exitCode, 7);
         QCOMPARE(done.err,
