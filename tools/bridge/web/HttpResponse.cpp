@@ -63,7 +63,8 @@ QByteArray HttpResponse::bytes() const
                       "\r\nCache-Control: no-store"
                       "\r\nX-Content-Type-Options: nosniff"
                       "\r\nX-Frame-Options: DENY"
-                      "\r\nReferrer-Policy: no-referrer"
+                      // "no-referrer" would make the login form's Origin "null".
+                      "\r\nReferrer-Policy: same-origin"
                       "\r\nContent-Security-Policy: " +
                       (policy.isEmpty() ? QByteArray(DefaultPolicy) : policy) +
                       "\r\nConnection: close\r\n";

@@ -33,15 +33,12 @@ std::chrono::milliseconds LoginThrottle::failed(const QHostAddress &peer)
     Peer *entry = find(peer);
     if (!entry) {
         if (m_peers.size() >= MaxPeers) {
-            // Forget the address not seen for longest, unless its answer is held.
-            auto oldest = m_peers.end();
-            for (auto it = m_peers.begin(); it != m_peers.end(); ++it) {
-                if (!it->second.holding &&
-                    (oldest == m_peers.end() || it->second.lastSeen < oldest->second.lastSeen))
-                    oldest = it;
-            }
-            if (oldest != m_peers.end())
-                m_peers.erase(oldest);
+            // Forget the address not seen for longest, one whose answer is held last.
+            const auto older = [](const auto &a, const auto &b) {
+                return std::pair(a.second.holding, a.second.lastSeen) <
+                       std::pair(b.second.holding, b.second.lastSeen);
+            };
+            m_peers.erase(std::min_element(m_peers.begin(), m_peers.end(), older));
         }
         entry = &m_peers[peer.toString()];
     }

@@ -12,7 +12,8 @@ namespace Bridge::Web {
 /// Slows down guessing the token. The answer to a wrong token is held back, 1 s after the
 /// first wrong one from an address, then 2, 4 ... 30 s; while it is held, that address's
 /// next attempts are refused unread. A right token clears the address's count. Bounded:
-/// beyond MaxPeers addresses the one not seen for longest is forgotten.
+/// beyond MaxPeers addresses the one not seen for longest is forgotten, one whose answer is
+/// held only when every one is.
 class LoginThrottle
 {
 public:
