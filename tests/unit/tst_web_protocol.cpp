@@ -91,8 +91,8 @@ void tst_WebProtocol::pageCommands_data()
         "error: \"id\" must be a whole number");
     row("id too large for a page", R"({"type":"preset","number":1,"id":1e300})",
         "error: \"id\" must be a whole number");
-    row("too long, not read", "{\"type\":\"preset\",\"number\":1,\"pad\":\"" +
-                                  QByteArray(1000, 'x') + "\"}",
+    row("too long, not read",
+        "{\"type\":\"preset\",\"number\":1,\"pad\":\"" + QByteArray(1000, 'x') + "\"}",
         "error: message too long: 1037 bytes, at most 1024");
 }
 
@@ -115,8 +115,7 @@ void tst_WebProtocol::requestHeads_data()
     row("request", "GET /app.js?v=1 HTTP/1.1\r\nHost:  a:1 \r\nX-Y: b\r\n\r\nbody",
         HeadStatus::Complete, "GET /app.js host=a:1 x-y=b");
     row("no fields", "POST /login HTTP/1.0\r\n\r\n", HeadStatus::Complete, "POST /login");
-    row("blank line still to come", "GET / HTTP/1.1\r\nHost: a\r\n", HeadStatus::Incomplete,
-        "");
+    row("blank line still to come", "GET / HTTP/1.1\r\nHost: a\r\n", HeadStatus::Incomplete, "");
     row("bare line feeds", "GET / HTTP/1.1\nHost: a\n\r\n\r\n", HeadStatus::Malformed,
         "a line ends without CR LF");
     row("HTTP/2", "GET / HTTP/2\r\n\r\n", HeadStatus::Malformed, "not an HTTP/1.x request line");
@@ -173,19 +172,17 @@ void tst_WebProtocol::hostsAndOrigins_data()
                                                     "Origin: http://127.0.0.61:8080\r\n")
                                       << true << true;
     QTest::newRow("localhost, letter case")
-        << QByteArray("Host: LocalHost:8080\r\nOrigin: http://localhost:8080\r\n") << true
-        << true;
+        << QByteArray("Host: LocalHost:8080\r\nOrigin: http://localhost:8080\r\n") << true << true;
     QTest::newRow("IPv6 loopback, through a TLS proxy")
         << QByteArray("Host: [::1]:8080\r\nOrigin: https://[::1]:8080\r\n") << true << true;
     QTest::newRow("another site's name for this machine")
-        << QByteArray("Host: evil.example:8080\r\nOrigin: http://evil.example:8080\r\n")
-        << false << true;
+        << QByteArray("Host: evil.example:8080\r\nOrigin: http://evil.example:8080\r\n") << false
+        << true;
     QTest::newRow("another port") << QByteArray("Host: 127.0.0.1:8081\r\n"
                                                 "Origin: http://127.0.0.1:8081\r\n")
                                   << false << true;
     QTest::newRow("another site's page")
-        << QByteArray("Host: 127.0.0.1:8080\r\nOrigin: http://evil.example\r\n") << true
-        << false;
+        << QByteArray("Host: 127.0.0.1:8080\r\nOrigin: http://evil.example\r\n") << true << false;
     QTest::newRow("no origin") << QByteArray("Host: 127.0.0.1:8080\r\n") << true << false;
     QTest::newRow("two hosts") << QByteArray("Host: 127.0.0.1:8080\r\nHost: a\r\n"
                                              "Origin: http://127.0.0.1:8080\r\n")
@@ -263,9 +260,8 @@ void tst_WebProtocol::tokenFile()
     QString error;
     const auto made = TokenFile::LoadOrCreate(path, &error);
     QVERIFY2(made && made->created, qPrintable(error));
-    QCOMPARE(QFile(path).permissions(),
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                 QFileDevice::WriteUser);
+    QCOMPARE(QFile(path).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ReadUser | QFileDevice::WriteUser);
     QCOMPARE(FileBytes(path), made->token + '\n');
     const auto again = TokenFile::LoadOrCreate(path, &error);
     QVERIFY(again && !again->created && again->token == made->token);
@@ -289,8 +285,8 @@ void tst_WebProtocol::options_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("result"); // "where token" or the error
     QTest::newRow("off") << QStringList{} << "off";
-    QTest::newRow("loopback, no login") << QStringList{"--http", "127.0.0.1"}
-                                        << "127.0.0.1:8080 no token";
+    QTest::newRow("loopback, no login")
+        << QStringList{"--http", "127.0.0.1"} << "127.0.0.1:8080 no token";
     QTest::newRow("IPv6 loopback with a port")
         << QStringList{"--http", "[::1]:9000"} << "[::1]:9000 no token";
     QTest::newRow("any address with a token file")
