@@ -94,7 +94,7 @@ bool StartSim(QProcess &sim, const QString &program, const QString &address)
 
 void Print(const char *what, const Spread &spread)
 {
-    std::printf("  %-24s p10 %7.3f ms  median %7.3f ms  p90 %7.3f ms\n", what, spread.p10,
+    std::printf("  %-26s p10 %7.3f ms  median %7.3f ms  p90 %7.3f ms\n", what, spread.p10,
                 spread.median, spread.p90);
 }
 

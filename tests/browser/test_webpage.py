@@ -255,9 +255,12 @@ class OpenPage(unittest.TestCase):
             lambda d: classes(cell(d, 2, 3)).count('on') == 1 and
             'pending' not in classes(cell(d, 2, 3)))
         # Pending first, solid once the switcher has taken it.
-        history = [s['cls'].split() for s in self.seen('cell-2-3')]
+        seen = self.seen('cell-2-3')
+        history = [s['cls'].split() for s in seen]
         self.assertIn('pending', history[0])
         self.assertNotIn('on', history[0])
+        print(f'tap to solid cell in the page: {seen[-1]["at"] - seen[0]["at"]} ms',
+              file=sys.stderr)
         self.assertEqual(cell(self.driver, 2, 3).get_attribute('aria-pressed'), 'true')
         self.assertNotIn('on', classes(cell(self.driver, 2, 2)))
         # The switcher acknowledged it: the bridge tells its protocol clients...

@@ -12,16 +12,12 @@ namespace Bridge::Web {
 
 namespace {
 
-QString OutputName(int output)
-{
-    return VideohubBridge::ShortLabel(Videohub::PortKind::Output, output);
-}
-
+/// "Output2", as the desktop program names the outputs.
 QStringList Names(const std::vector<int> &outputs)
 {
     QStringList names;
     for (int output : outputs)
-        names << OutputName(output);
+        names << VideohubBridge::ShortLabel(Videohub::PortKind::Output, output);
     return names;
 }
 

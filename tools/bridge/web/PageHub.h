@@ -73,7 +73,8 @@ private:
     void pushState();
     void reloadPresets();
     void run(PageId page, const PageCommand &command);
-    /// Queues `routes`; the page is told `failure` when some were not applied.
+    /// Queues `routes`; once they have been tried the page is told which were not applied,
+    /// and `skipped`: what was left out before.
     void queue(PageId page, std::optional<qint64> id, std::vector<Videohub::Route> routes,
                QString skipped);
 

@@ -112,8 +112,11 @@ WebServer::WebServer(PageHub &hub, WebAccess &access, LoginThrottle &throttle, T
 WebServer::~WebServer()
 {
     m_server.close();
-    for (const auto &[id, page] : m_pages)
+    // Pages first: their WebSockets use sockets that the WebSocket server may still own.
+    for (const auto &[id, page] : m_pages) {
         m_hub.removePage(id);
+        delete page;
+    }
 }
 
 bool WebServer::listen(const QHostAddress &address, quint16 port)
