@@ -7,9 +7,9 @@ chromedriver and python3-selenium), against matrix-bridge and matrix-sim over lo
 Open page on 127.0.0.61 (no login): a front-panel change reaches the page; a tap puts the
 route on the wire, the cell is pending and then solid, and a Videohub client and a second page
 see it; a preset applies and is marked active; at 360x640 nothing scrolls sideways and every
-control is at least 44 px. With --require-token on 127.0.0.62: 401 without the session
-cookie, the login form, a wrong token refused and logged, the cookie's attributes, and an
-upgrade with another Origin refused.
+control is at least 44 px; a keyboard reaches and routes a crosspoint. With --require-token on
+127.0.0.62: 401 without the session cookie, the login form, a wrong token refused and logged,
+the cookie's attributes, and an upgrade with another Origin refused.
 """
 import base64
 import http.client
@@ -26,7 +26,9 @@ import urllib.parse
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 BUILD = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else 'build')
@@ -314,13 +316,22 @@ class OpenPage(unittest.TestCase):
         finally:
             self.driver.execute_cdp_cmd('Emulation.clearDeviceMetricsOverride', {})
 
-    def test_5_named_controls_and_live_region(self):
+    def test_5_keyboard_names_and_live_region(self):
         self.driver.get(self.programs.url())
         wait_connected(self.driver)
         for button in self.driver.find_elements(By.TAG_NAME, 'button'):
             self.assertTrue(button.get_attribute('aria-label') or button.text.strip())
         self.assertEqual(self.driver.find_element(By.ID, 'changes').get_attribute('aria-live'),
                          'polite')
+        # The first Tab reaches the first crosspoint, Enter routes it.
+        ActionChains(self.driver).send_keys(Keys.TAB).perform()
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute('data-key'),
+                         'cell-1-1')
+        self.assertNotIn('on', classes(cell(self.driver, 1, 1)))
+        ActionChains(self.driver).send_keys(Keys.ENTER).perform()
+        WebDriverWait(self.driver, 5).until(lambda d: 'on' in classes(cell(d, 1, 1)))
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute('data-key'),
+                         'cell-1-1')
 
 
 class TokenPage(unittest.TestCase):

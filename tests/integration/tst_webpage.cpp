@@ -221,7 +221,7 @@ void tst_WebPage::routes()
 void tst_WebPage::login()
 {
     WebRig rig(TokenAddress, Token);
-    for (const QByteArray &path : {"/", "/app.js", "/style.css", "/ws", "/nothing"})
+    for (const char *path : {"/", "/app.js", "/style.css", "/ws", "/nothing"})
         QCOMPARE(rig.exchange(rig.get(path)).status, 401);
     const Answer form = rig.exchange(rig.get("/"));
     QVERIFY(form.body.contains("<form method=\"post\" action=\"/login\">"));

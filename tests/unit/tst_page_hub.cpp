@@ -92,6 +92,7 @@ private slots:
     void stateWhenOpened();
     void commands_data();
     void commands();
+    void frontPanelChangeWithinAPoll();
     void offline();
     void boundedQueue();
 };
@@ -172,6 +173,21 @@ void tst_PageHub::commands()
     QCOMPARE(client.take(), videohub);
     if (message.contains("\"id\":5"))
         QCOMPARE(asking.last(QStringLiteral("done"))[QStringLiteral("id")].toInt(), 5);
+}
+
+void tst_PageHub::frontPanelChangeWithinAPoll()
+{
+    HubRig rig;
+    QVERIFY(rig.start());
+    RecordingPage page;
+    rig.hub.addPage(page);
+    rig.advance(std::chrono::milliseconds(400)); // somewhere between two polls
+    QVERIFY(rig.device.state().frontPanelRoute(2, 4));
+    const std::int64_t changed = rig.clock.elapsedMs();
+    while (page.routing() != QLatin1String("1,4,3,4") && rig.clock.elapsedMs() - changed < 1500)
+        rig.advance(std::chrono::milliseconds(10));
+    QCOMPARE(page.routing(), QStringLiteral("1,4,3,4"));
+    QCOMPARE(page.messages.size(), 2);
 }
 
 void tst_PageHub::offline()
