@@ -1,9 +1,12 @@
 // matrix-bridge: a Videohub server in front of one HDMI matrix switcher.
+#include "BuildInfo.h"
+
 #include "BridgeConnection.h"
 #include "BridgeOptions.h"
 #include "BridgeServer.h"
 #include "BridgeTimers.h"
 #include "VideohubBridge.h"
+#include "WebFrontEnd.h"
 
 #include "link/RealClock.h"
 #include "shell/ShellContext.h"
@@ -17,7 +20,6 @@
 namespace {
 
 const char *const Name = "matrix-bridge";
-const char *const Version = "1.0";
 
 /// One line on stderr with a time stamp.
 void Log(const QString &text)
@@ -33,7 +35,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(Name));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(Version));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::Version));
 
     QString error;
     QStringList arguments = QCoreApplication::arguments();
@@ -49,7 +51,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (options->version) {
-        std::printf("%s %s\n", Name, Version);
+        std::printf("%s %s\n", Name, BuildInfo::Version);
         return 0;
     }
 
@@ -91,6 +93,14 @@ int main(int argc, char *argv[])
         Log(QStringLiteral("warning: ") + where +
             QStringLiteral(" is not a loopback address and the Videohub protocol has no access "
                            "control: anyone who reaches it can route the switcher"));
+    std::unique_ptr<Bridge::Web::WebFrontEnd> web;
+    if (options->web.enabled) {
+        int exitCode = 0;
+        web = Bridge::Web::WebFrontEnd::Start(options->web, bridge, timers, location.filePath(),
+                                              &Log, &exitCode);
+        if (!web)
+            return exitCode;
+    }
     bridge.start();
     return QCoreApplication::exec();
 }
