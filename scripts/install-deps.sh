@@ -19,6 +19,7 @@ packages=(
     qt6-websockets-dev      # matrix-bridge's control page: the state pushed over a WebSocket
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
     fonts-cantarell         # the other font of a stock Debian desktop: texts must fit in both
+    iproute2                # ip netns: the broadcast discovery test's own network
 )
 fuzz_packages=(
     clang
