@@ -19,6 +19,7 @@
 #include "shell/ui/MainWindow.h"
 #include "ui/SortedComboBox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -66,8 +67,8 @@ struct ModeControls
     QStringList any;
 };
 
-/// Every named control under `root` is enabled as expected; a group's caption is black when
-/// enabled and grey when not.
+/// Every named control under `root` is enabled as expected; a group's caption takes the
+/// theme's text colour, greyed when disabled.
 void ExpectModeControls(const QWidget *root, const ModeControls &names, bool com, bool lan,
                         bool any)
 {
@@ -76,10 +77,12 @@ void ExpectModeControls(const QWidget *root, const ModeControls &names, bool com
             const auto *control = root->findChild<QWidget *>(name);
             QVERIFY2(control, qPrintable(name));
             QVERIFY2(control->isEnabled() == enabled, qPrintable(name));
-            if (const auto *group = qobject_cast<const QGroupBox *>(control))
-                QVERIFY2(group->palette().color(QPalette::WindowText) ==
-                             (enabled ? QColor(Qt::black) : QColor(128, 128, 128)),
+            if (const auto *group = qobject_cast<const QGroupBox *>(control)) {
+                const auto state = enabled ? QPalette::Active : QPalette::Disabled;
+                QVERIFY2(group->palette().color(state, QPalette::WindowText) ==
+                             QApplication::palette(group).color(state, QPalette::WindowText),
                          qPrintable(name));
+            }
         }
     };
     check(names.com, com);

@@ -2,9 +2,14 @@
 
 #include "ScriptedDialogs.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using Kind = ScriptedDialogs::Kind;
 
@@ -17,6 +22,7 @@ private slots:
     void convertsFiltersForTheFileDialog();
     void scriptedAnswersInOrderThenSafeDefaults();
     void scriptedModalHandlerFillsTheWindow();
+    void savingOverAFileAsksNoQuestionOfItsOwn();
 };
 
 void TestDialogs::convertsFiltersForTheFileDialog_data()
@@ -112,6 +118,43 @@ void TestDialogs::scriptedModalHandlerFillsTheWindow()
     QCOMPARE(dialogs.showModal(&window), int(QDialog::Rejected));
     QCOMPARE(window.result(), int(QDialog::Rejected));
     QCOMPARE(dialogs.defaultedCount(), 1);
+}
+
+void TestDialogs::savingOverAFileAsksNoQuestionOfItsOwn()
+{
+    // The program asks its own question before it overwrites a file (the EDID page, the
+    // merged firmware): the file dialog must not ask one before it.
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("edid.bin"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    QStringList questions;
+    bool confirmsItself = true;
+    // Plays the operator: picks the existing file in the dialog, and notes (and answers) any
+    // question that pops up on top of it.
+    QTimer operatorHand;
+    operatorHand.setInterval(20);
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            questions << box->text();
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
+            return;
+        }
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            confirmsItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->selectFile(existing);
+            dialog->accept();
+        }
+    });
+    operatorHand.start();
+    QtDialogs dialogs;
+    const QString chosen = dialogs.saveFile(nullptr, QStringLiteral("Binary file(*.bin)|*.bin"));
+    operatorHand.stop();
+    QCOMPARE(chosen, existing);
+    QVERIFY(!confirmsItself);
+    QCOMPARE(questions, QStringList());
 }
 
 QTEST_MAIN(TestDialogs)

@@ -135,7 +135,7 @@ void ConnectionPanel::showPorts()
 {
     const QSignalBlocker blocker(cbCOMList);
     cbCOMList->clear();
-    cbCOMList->addItems(m_controller.ports());
+    cbCOMList->addItems(m_controller.portTexts());
     cbCOMList->setCurrentIndex(m_controller.selectedPort());
 }
 

@@ -59,6 +59,8 @@ public:
     void sbSetInputMouseMove(QAbstractButton *button, const QPoint &globalPos);
     void gbOutput1MouseMove();
     void pmPopup();
+    /// Closes the floating tag window when it is open.
+    void closeTagWindow();
     /// The digit displays of outputs 1-4 to one place.
     void SetDisplayDigits();
     /// "All Outputs" routes all four outputs from now on (before, it routes from the output
@@ -70,6 +72,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    /// The tag window closes when the window loses the focus or the page is left.
+    bool event(QEvent *event) override;
 
 private:
     /// Which control a button is: its output and input (0 for the step buttons).
