@@ -5,7 +5,10 @@
 #   scripts/install-deps.sh fuzz               ... and clang with libFuzzer (scripts/fuzz.sh)
 #   scripts/install-deps.sh package            ... and the Debian packaging and validation
 #                                              tools (scripts/package-check.sh)
-#   scripts/install-deps.sh fuzz package       both, with one apt-get update (.ci/run)
+#   scripts/install-deps.sh atspi              ... and a virtual X screen with the AT-SPI
+#                                              accessibility bus (tests of what screen
+#                                              readers see; scripts/test.sh)
+#   scripts/install-deps.sh fuzz package atspi all of them, with one apt-get update (.ci/run)
 set -euo pipefail
 
 packages=(
@@ -16,10 +19,17 @@ packages=(
     qt6-serialport-dev      # QSerialPort; Debian has no separate libqt6serialport6-dev
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
     fonts-cantarell         # the other font of a stock Debian desktop: texts must fit in both
+    fonts-liberation        # Liberation Serif, the metric twin of the windows' Times New Roman
 )
 fuzz_packages=(
     clang
     libclang-rt-14-dev      # libFuzzer and the sanitizer runtimes for clang
+)
+atspi_packages=(
+    xvfb                    # xvfb-run: an X screen of a chosen size without a display
+    at-spi2-core            # the accessibility bus and registry screen readers talk to
+    dbus-x11                # a session bus for the X session
+    python3-pyatspi         # the smoke test reads the window as Orca does
 )
 package_packages=(
     dpkg-dev                # dpkg-shlibdeps for CPack's dependency list
@@ -33,7 +43,8 @@ for group in "$@"; do
     case "$group" in
         fuzz) packages+=("${fuzz_packages[@]}") ;;
         package) packages+=("${package_packages[@]}") ;;
-        *) echo "install-deps.sh: unknown group $group (fuzz, package)" >&2; exit 2 ;;
+        atspi) packages+=("${atspi_packages[@]}") ;;
+        *) echo "install-deps.sh: unknown group $group (fuzz, package, atspi)" >&2; exit 2 ;;
     esac
 done
 

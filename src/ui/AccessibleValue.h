@@ -25,6 +25,9 @@ public:
     /// nothing.
     virtual QString accessibleValue() const = 0;
     virtual std::optional<Range> accessibleRange() const { return std::nullopt; }
+    /// Whether the value is the control's name (a status text); otherwise the control's
+    /// accessible name stays its name (a field named by its label).
+    virtual bool namedByValue() const { return true; }
 };
 
 /// Tells assistive technology that `widget`'s value changed from `before` (name, text and

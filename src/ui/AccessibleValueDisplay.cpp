@@ -4,7 +4,8 @@
 
 AccessibleValueDisplay::AccessibleValueDisplay(QWidget *widget, const AccessibleValue &value)
     : QAccessibleWidget(widget, value.accessibleRange() ? QAccessible::ProgressBar
-                                                        : QAccessible::StaticText),
+                                : value.namedByValue()  ? QAccessible::StaticText
+                                                        : QAccessible::EditableText),
       m_value(value)
 {
 }
@@ -14,7 +15,7 @@ QString AccessibleValueDisplay::text(QAccessible::Text kind) const
     switch (kind) {
     case QAccessible::Name: {
         const QString value = shown();
-        return value.isEmpty() ? widget()->accessibleName() : value;
+        return value.isEmpty() || !m_value.namedByValue() ? widget()->accessibleName() : value;
     }
     case QAccessible::Value:
         return shown();

@@ -4,9 +4,9 @@
 
 #include <QAccessibleWidget>
 
-/// A control that shows a value, as assistive technology sees it: its name and its text are
-/// what it shows (its fixed accessible name when it shows nothing, and as its description);
-/// a control with a range also offers its number.
+/// A control that shows a value, as assistive technology sees it: read only, its text is what
+/// it shows, and so is its name (its fixed accessible name when it shows nothing, or when it
+/// is named by its label); a control with a range also offers its number.
 class AccessibleValueDisplay : public QAccessibleWidget,
                                public QAccessibleTextInterface,
                                public QAccessibleValueInterface

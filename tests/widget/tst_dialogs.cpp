@@ -2,6 +2,7 @@
 
 #include "ScriptedDialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -145,7 +146,7 @@ void TestDialogs::savingOverAFileAsksNoQuestionOfItsOwn()
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
             confirmsItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             dialog->selectFile(existing);
-            dialog->accept();
+            static_cast<QDialog *>(dialog)->accept(); // the file dialog's own checks run
         }
     });
     operatorHand.start();

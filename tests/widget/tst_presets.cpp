@@ -16,6 +16,7 @@
 #include "shell/ui/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -478,6 +479,12 @@ void TestPresets::typedNamesKeepTheirLetters()
             QCOMPARE(field->text(), typed[n].first);
             QTest::keyClick(field, typed[n].second);
             QCOMPARE(field->text(), typed[n].first);
+            // A screen reader still names the box by its label, and reads the text as typed.
+            QAccessibleInterface *box =
+                QAccessible::queryAccessibleInterface(editor.cbDevNameOfInput[std::size_t(n)]);
+            QCOMPARE(box->text(QAccessible::Name),
+                     QStringLiteral("Device name connect Input") + QString::number(n + 1));
+            QCOMPARE(box->text(QAccessible::Value), typed[n].first);
         }
     }));
     p.tagButton("btnEditInputPortTag")->click();
