@@ -83,7 +83,8 @@ QString stepButtonName(const char *stem, int output)
 
 RoutingView::RoutingView(RoutingController &controller, RoutingState &state, PortTagsModel &tags,
                          TfrmShowInOutInfo &info, QWidget *parent)
-    : QFrame(parent), m_controller(controller), m_state(state), m_tags(tags), m_info(info)
+    : QFrame(parent), m_controller(controller), m_state(state), m_tags(tags), m_info(info),
+      m_infoAlive(&info)
 {
     setObjectName(QStringLiteral("Panel3"));
     setAccessibleName(QStringLiteral("Routing"));
@@ -391,7 +392,7 @@ void RoutingView::pmPopup()
 
 void RoutingView::closeTagWindow()
 {
-    if (m_info.isVisible())
+    if (m_infoAlive && m_info.isVisible())
         m_info.close();
 }
 
@@ -415,7 +416,8 @@ bool RoutingView::eventFilter(QObject *watched, QEvent *event)
 bool RoutingView::event(QEvent *event)
 {
     // Some platforms hand the focus to the tag window itself as it appears.
-    const bool focusLost = event->type() == QEvent::WindowDeactivate && !m_info.isActiveWindow();
+    const bool focusLost =
+        event->type() == QEvent::WindowDeactivate && m_infoAlive && !m_info.isActiveWindow();
     if (focusLost || event->type() == QEvent::Hide)
         closeTagWindow();
     return QFrame::event(event);

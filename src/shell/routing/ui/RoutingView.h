@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QPoint>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 
@@ -95,6 +96,9 @@ private:
     RoutingState &m_state;
     PortTagsModel &m_tags;
     TfrmShowInOutInfo &m_info;
+    /// Null once the tag window is gone (the windows are destroyed one after another, and
+    /// destroying the main window hides this view).
+    QPointer<TfrmShowInOutInfo> m_infoAlive;
     QLabel *lblNote = nullptr;
     std::array<QGroupBox *, PortCount> m_groups{};
     std::array<TLCD99 *, PortCount> m_displays{};
