@@ -2,6 +2,8 @@
 
 // Spread of repeated measurements, shared by the bench programs.
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -32,4 +34,14 @@ inline Spread SpreadOf(std::vector<double> values)
 inline double RatioOf(double value, double floor)
 {
     return floor > 0 ? value / floor : 0.0;
+}
+
+/// Takes a leading "--runs N" off `args`; `fallback` when it is not there.
+inline int TakeRuns(QStringList &args, int fallback)
+{
+    if (args.size() < 2 || args[0] != QLatin1String("--runs"))
+        return fallback;
+    const int runs = std::max(1, args[1].toInt());
+    args = args.mid(2);
+    return runs;
 }

@@ -3,6 +3,8 @@
 // TKXCOMControl::SendCommand, from request to answer (B). Each has a matrix-sim of its own
 // over loopback TCP. A and B alternate, pair after pair, so that a busy machine slows both.
 //   bench_bridge [pairs per run] [runs]
+#include "PairedRoutes.h"
+
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
@@ -32,22 +34,6 @@ const char *BareSim = "127.0.0.58";
 const char *BridgeAddress = "127.0.0.59";
 constexpr quint16 BridgePort = 9990;
 constexpr int WarmUpPairs = 50;
-
-struct Spread
-{
-    double p10 = 0;
-    double median = 0;
-    double p90 = 0;
-};
-
-Spread SpreadOf(std::vector<double> micros)
-{
-    if (micros.empty())
-        return {};
-    std::sort(micros.begin(), micros.end());
-    const auto at = [&](std::size_t percent) { return micros[micros.size() * percent / 100]; };
-    return {at(10), at(50), at(90)};
-}
 
 /// A plain blocking Videohub client.
 class VideohubClient
@@ -110,12 +96,6 @@ bool StartSim(QProcess &sim, const QString &program, const char *address)
     return sim.waitForStarted() && sim.waitForReadyRead(5000);
 }
 
-void Print(const char *what, const Spread &spread)
-{
-    std::printf("  %-22s p10 %7.1f us  median %7.1f us  p90 %7.1f us\n", what, spread.p10,
-                spread.median, spread.p90);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -164,56 +144,17 @@ int main(int argc, char *argv[])
     std::printf("%d runs of %d pairs (A: through matrix-bridge, B: bare link), route request "
                 "to routing update\n",
                 runs, pairs);
-    std::vector<double> bridgeMedians, addedMedians;
-    QElapsedTimer timer;
-    for (int run = 1; run <= runs; ++run) {
-        std::vector<double> a, b, added;
-        for (int i = -WarmUpPairs; i < pairs; ++i) {
-            const int input = (i & 1) + 1;
-            timer.start();
-            if (!client.route(input)) {
-                std::fprintf(stderr, "the bridge stopped answering\n");
-                return 1;
-            }
-            const double throughBridge = double(timer.nsecsElapsed()) / 1000.0;
-            TCommandResult result;
-            timer.start();
-            link.SendCommand(MakeFrame(2, 3, std::uint16_t(input), 1), result);
-            const double bare = double(timer.nsecsElapsed()) / 1000.0;
-            if (!result.Success) {
-                std::fprintf(stderr, "the bare link failed\n");
-                return 1;
-            }
-            if (i < 0)
-                continue;
-            a.push_back(throughBridge);
-            b.push_back(bare);
-            added.push_back(throughBridge - bare);
-        }
-        const Spread sa = SpreadOf(a), sb = SpreadOf(b), sd = SpreadOf(added);
-        std::printf("run %d\n", run);
-        Print("A through the bridge", sa);
-        Print("B bare link", sb);
-        Print("A - B, pair by pair", sd);
-        std::printf("  added by the bridge (median of A - B): %.1f us (target < 500 us)\n",
-                    sd.median);
-        bridgeMedians.push_back(sa.median);
-        addedMedians.push_back(sd.median);
-    }
-    const auto [low, high] = std::minmax_element(bridgeMedians.begin(), bridgeMedians.end());
-    const auto [addedLow, addedHigh] =
-        std::minmax_element(addedMedians.begin(), addedMedians.end());
-    std::printf("medians of A across runs: %.1f .. %.1f us, spread %.1f %% (target <= 10 %%)\n",
-                *low, *high, *low > 0 ? (*high / *low - 1.0) * 100.0 : 0.0);
-    std::printf("added by the bridge across runs: %.1f .. %.1f us, spread %.1f %% (target < 500 "
-                "us)\n",
-                *addedLow, *addedHigh,
-                *addedLow > 0 ? (*addedHigh / *addedLow - 1.0) * 100.0 : 0.0);
+    PairedFigures figures;
+    if (!MeasurePairs(
+            runs, pairs, WarmUpPairs, "matrix-bridge",
+            [&](int input) { return client.route(input); }, link, "us", figures))
+        return 1;
+    const double added = ReportPairs(figures, "us", 500);
 
     link.Close();
     for (QProcess *process : {&bridge, &bridgeSim, &bareSim}) {
         process->kill();
         process->waitForFinished();
     }
-    return 0;
+    return added < 500 ? 0 : 1;
 }

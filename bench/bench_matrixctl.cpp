@@ -8,6 +8,8 @@
 //
 // Without a program it measures matrixctl of its own build tree. Target: median < 100 ms.
 
+#include "BenchStats.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -97,11 +99,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    int runs = DefaultRuns;
-    if (args.size() >= 2 && args[0] == QLatin1String("--runs")) {
-        runs = std::max(1, args[1].toInt());
-        args = args.mid(2);
-    }
+    const int runs = TakeRuns(args, DefaultRuns);
     const QDir buildRoot(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     const QString program =
         QFileInfo(args.isEmpty() ? buildRoot.filePath(QStringLiteral("matrixctl")) : args.first())

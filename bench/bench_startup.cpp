@@ -11,6 +11,8 @@
 // Targets: median <= 150 ms, peak RSS <= 60 MB; against an earlier build, at most 5 % slower
 // and at most 2 MB more.
 
+#include "BenchStats.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -50,15 +52,6 @@ struct Figures
     std::vector<double> ms;
     std::vector<double> mb;
 };
-
-double quantile(std::vector<double> values, double q)
-{
-    std::sort(values.begin(), values.end());
-    const double position = q * double(values.size() - 1);
-    const auto below = std::size_t(position);
-    const std::size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (position - double(below));
-}
 
 /// Puts the program into `folder` (a hard link when possible, else a copy): it keeps its
 /// settings beside itself, so each start begins without a settings file.
@@ -123,11 +116,11 @@ std::optional<Start> startOnce(const QString &program)
 
 void report(const Figures &figures)
 {
+    const Spread ms = SpreadOf(figures.ms);
+    const Spread mb = SpreadOf(figures.mb);
     std::printf("  %s\n", qPrintable(figures.program));
-    std::printf("    start-up ms:  p10 %.1f  median %.1f  p90 %.1f\n",
-                quantile(figures.ms, 0.1), quantile(figures.ms, 0.5), quantile(figures.ms, 0.9));
-    std::printf("    peak RSS MB:  min %.1f  median %.1f  max %.1f\n", quantile(figures.mb, 0),
-                quantile(figures.mb, 0.5), quantile(figures.mb, 1));
+    std::printf("    start-up ms:  p10 %.1f  median %.1f  p90 %.1f\n", ms.p10, ms.median, ms.p90);
+    std::printf("    peak RSS MB:  min %.1f  median %.1f  p90 %.1f\n", mb.min, mb.median, mb.p90);
 }
 
 } // namespace
@@ -137,11 +130,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    int runs = DefaultRuns;
-    if (args.size() >= 2 && args[0] == QLatin1String("--runs")) {
-        runs = std::max(1, args[1].toInt());
-        args = args.mid(2);
-    }
+    const int runs = TakeRuns(args, DefaultRuns);
     if (args.isEmpty())
         args << QDir(QCoreApplication::applicationDirPath())
                     .filePath(QStringLiteral("../hdmi-matrix-controller"));
@@ -173,14 +162,14 @@ int main(int argc, char *argv[])
     for (const Figures &figures : programs)
         report(figures);
     const Figures &last = programs.back();
-    const double ms = quantile(last.ms, 0.5);
-    const double mb = quantile(last.mb, 0.5);
+    const double ms = SpreadOf(last.ms).median;
+    const double mb = SpreadOf(last.mb).median;
     std::printf("  targets: median %.1f ms <= %.0f ms %s, peak RSS %.1f MB <= %.0f MB %s\n", ms,
                 TargetMs, ms <= TargetMs ? "ok" : "OVER", mb, TargetMb,
                 mb <= TargetMb ? "ok" : "OVER");
     if (programs.size() == 2) {
-        const double ratio = ms / quantile(programs[0].ms, 0.5);
-        const double extraMb = mb - quantile(programs[0].mb, 0.5);
+        const double ratio = RatioOf(ms, SpreadOf(programs[0].ms).median);
+        const double extraMb = mb - SpreadOf(programs[0].mb).median;
         std::printf("  after/before: start-up %.3fx (<= 1.05 %s), RSS %+.1f MB (<= +2 MB %s)\n",
                     ratio, ratio <= 1.05 ? "ok" : "OVER", extraMb, extraMb <= 2.0 ? "ok" : "OVER");
     }

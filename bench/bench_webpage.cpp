@@ -5,7 +5,7 @@
 // exactly as the page's script does; the browser's own drawing is not part of it. Each has a
 // matrix-sim of its own over loopback TCP. A and B alternate, pair after pair.
 //   bench_webpage [pairs per run] [runs]
-#include "BenchStats.h"
+#include "PairedRoutes.h"
 
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
@@ -92,12 +92,6 @@ bool StartSim(QProcess &sim, const QString &program, const QString &address)
     return sim.waitForStarted() && sim.waitForReadyRead(5000);
 }
 
-void Print(const char *what, const Spread &spread)
-{
-    std::printf("  %-26s p10 %7.3f ms  median %7.3f ms  p90 %7.3f ms\n", what, spread.p10,
-                spread.median, spread.p90);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -146,54 +140,17 @@ int main(int argc, char *argv[])
     std::printf("%d runs of %d pairs (A: a page's route over its WebSocket through "
                 "matrix-bridge, to the bridge's \"done\"; B: bare link, request to answer)\n",
                 runs, pairs);
-    std::vector<double> pageMedians, addedMedians;
-    QElapsedTimer timer;
-    for (int run = 1; run <= runs; ++run) {
-        std::vector<double> a, b, added;
-        for (int i = -WarmUpPairs; i < pairs; ++i) {
-            const int input = (i & 1) + 1;
-            timer.start();
-            if (!page.route(input)) {
-                std::fprintf(stderr, "the bridge did not confirm a route\n");
-                return 1;
-            }
-            const double throughPage = double(timer.nsecsElapsed()) / 1e6;
-            TCommandResult result;
-            timer.start();
-            link.SendCommand(MakeFrame(2, 3, std::uint16_t(input), 1), result);
-            const double bare = double(timer.nsecsElapsed()) / 1e6;
-            if (!result.Success) {
-                std::fprintf(stderr, "the bare link failed\n");
-                return 1;
-            }
-            if (i < 0)
-                continue;
-            a.push_back(throughPage);
-            b.push_back(bare);
-            added.push_back(throughPage - bare);
-        }
-        const Spread sa = SpreadOf(a), sb = SpreadOf(b), sd = SpreadOf(added);
-        std::printf("run %d\n", run);
-        Print("A page through the bridge", sa);
-        Print("B bare link", sb);
-        Print("A - B, pair by pair", sd);
-        std::printf("  added by the page (median of A - B): %.3f ms (target < %.0f ms)\n",
-                    sd.median, TargetMs);
-        pageMedians.push_back(sa.median);
-        addedMedians.push_back(sd.median);
-    }
-    const auto [low, high] = std::minmax_element(pageMedians.begin(), pageMedians.end());
-    const auto [addedLow, addedHigh] =
-        std::minmax_element(addedMedians.begin(), addedMedians.end());
-    std::printf("medians of A across runs: %.3f .. %.3f ms, spread %.1f %% (target <= 10 %%)\n",
-                *low, *high, (RatioOf(*high, *low) - 1.0) * 100.0);
-    std::printf("added by the page across runs: %.3f .. %.3f ms (target < %.0f ms): %s\n",
-                *addedLow, *addedHigh, TargetMs, *addedHigh < TargetMs ? "met" : "NOT MET");
+    PairedFigures figures;
+    if (!MeasurePairs(
+            runs, pairs, WarmUpPairs, "page", [&](int input) { return page.route(input); }, link,
+            "ms", figures))
+        return 1;
+    const double added = ReportPairs(figures, "ms", TargetMs);
 
     link.Close();
     for (QProcess *process : {&bridge, &pageSim, &bareSim}) {
         process->kill();
         process->waitForFinished();
     }
-    return *addedHigh < TargetMs ? 0 : 1;
+    return added < TargetMs ? 0 : 1;
 }

@@ -1,4 +1,5 @@
 #include "SimShellRig.h"
+#include "SimExchange.h"
 #include "TestBytes.h"
 
 #include "link/Frames.h"
@@ -34,15 +35,7 @@ bool SimShellRig::connect()
 
 void SimShellRig::onFrame(std::function<void(const TCommandFrame &frame)> action)
 {
-    QObject::connect(&device, &SwitcherDevice::unitReceived, &device,
-                     [action](const QByteArray &unit) {
-                         if (unit.size() != qsizetype(FrameSize))
-                             return;
-                         TCommandFrame frame{};
-                         std::copy_n(reinterpret_cast<const std::uint8_t *>(unit.constData()),
-                                     FrameSize, frame.begin());
-                         action(frame);
-                     });
+    OnEveryFrame(device, std::move(action));
 }
 
 QByteArray SimShellRig::Frame(std::uint8_t command, std::uint8_t subcommand, std::uint16_t p1,

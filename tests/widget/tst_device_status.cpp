@@ -1,4 +1,5 @@
 #include "ContextRig.h"
+#include "SimExchange.h"
 #include "WidgetFinder.h"
 
 #include "SwitcherDevice.h"
@@ -67,15 +68,7 @@ struct StatusRig
     /// Runs `action` with each frame the simulator receives, before it is answered.
     void onFrame(std::function<void(const TCommandFrame &frame)> action)
     {
-        QObject::connect(&device, &SwitcherDevice::unitReceived, &device,
-                         [action](const QByteArray &unit) {
-                             if (unit.size() != qsizetype(FrameSize))
-                                 return;
-                             TCommandFrame frame{};
-                             std::copy_n(reinterpret_cast<const std::uint8_t *>(unit.constData()),
-                                         FrameSize, frame.begin());
-                             action(frame);
-                         });
+        OnEveryFrame(device, std::move(action));
     }
 
     QLabel *line(int tag) const { return view.FindInfoLabel(tag); }
