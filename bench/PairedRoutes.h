@@ -11,10 +11,19 @@
 #include "link/KXCOMControl.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+/// Starts `program` (matrix-sim) for one TCP client on `address`; true once it has said so.
+inline bool StartSimulator(QProcess &sim, const QString &program, const QString &address)
+{
+    sim.setProcessChannelMode(QProcess::MergedChannels);
+    sim.start(program, {QStringLiteral("--tcp"), address});
+    return sim.waitForStarted() && sim.waitForReadyRead(5000);
+}
 
 struct PairedFigures
 {

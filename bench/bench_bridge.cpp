@@ -89,13 +89,6 @@ private:
     QByteArray m_received;
 };
 
-bool StartSim(QProcess &sim, const QString &program, const char *address)
-{
-    sim.setProcessChannelMode(QProcess::MergedChannels);
-    sim.start(program, {QStringLiteral("--tcp"), QString::fromLatin1(address)});
-    return sim.waitForStarted() && sim.waitForReadyRead(5000);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -106,8 +99,8 @@ int main(int argc, char *argv[])
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../");
 
     QProcess bridgeSim, bareSim, bridge;
-    if (!StartSim(bridgeSim, dir + QStringLiteral("matrix-sim"), BridgeSim) ||
-        !StartSim(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
+    if (!StartSimulator(bridgeSim, dir + QStringLiteral("matrix-sim"), BridgeSim) ||
+        !StartSimulator(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
         std::fprintf(stderr, "cannot start %smatrix-sim\n", qPrintable(dir));
         return 1;
     }

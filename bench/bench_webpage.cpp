@@ -85,13 +85,6 @@ private:
     int m_done = 0;
 };
 
-bool StartSim(QProcess &sim, const QString &program, const QString &address)
-{
-    sim.setProcessChannelMode(QProcess::MergedChannels);
-    sim.start(program, {QStringLiteral("--tcp"), address});
-    return sim.waitForStarted() && sim.waitForReadyRead(5000);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -102,8 +95,8 @@ int main(int argc, char *argv[])
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../");
 
     QProcess pageSim, bareSim, bridge;
-    if (!StartSim(pageSim, dir + QStringLiteral("matrix-sim"), PageSim) ||
-        !StartSim(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
+    if (!StartSimulator(pageSim, dir + QStringLiteral("matrix-sim"), PageSim) ||
+        !StartSimulator(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
         std::fprintf(stderr, "cannot start %smatrix-sim\n", qPrintable(dir));
         return 1;
     }
