@@ -9,9 +9,9 @@
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
-#include "link/SerialEndpoint.h"
 #include "link/QtTransportFactory.h"
-#include "shell/IniDocument.h"
+#include "link/SerialEndpoint.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
 
 #include <QBuffer>

@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 
 #include "link/Frames.h"
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 
 ShellRig::ShellRig(const QStringList &ports)

@@ -1,6 +1,7 @@
 // The Videohub bridge's core without sockets: what each request is answered, where labels are
 // kept, the back-off towards an unreachable switcher and the time-out of unfinished blocks.
 #include "BridgeRig.h"
+#include "DesktopSettings.h"
 #include "TestFiles.h"
 
 #include "shell/CommandGate.h"
@@ -304,9 +305,10 @@ void tst_BridgeCore::switcherFromOptionsOrSettings()
     const ConnectionOptions options{port, host, dir.filePath(QStringLiteral("Settings.ini"))};
     if (!settings.isEmpty())
         QVERIFY(WriteFileBytes(options.settings, settings));
-    QString error;
-    const auto resolved = Connection::Resolve(options, Connection::Location(options), &error);
-    const QString described = !resolved ? error
+    DesktopSettings desktop(Connection::Location(options));
+    Connection::Unresolved error;
+    const auto resolved = Connection::Resolve(options, desktop, &error);
+    const QString described = !resolved ? error.text
                               : resolved->mode == cmLAN
                                   ? resolved->describe() + QLatin1Char(' ') + resolved->mac
                                   : resolved->describe();

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

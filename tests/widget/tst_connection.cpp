@@ -9,13 +9,13 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/SettingsLocation.h"
 #include "shell/StatusBoard.h"
 #include "shell/TextLog.h"
 #include "shell/connection/ConnectionController.h"
 #include "shell/connection/ui/ConnectionPanel.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/settings/SettingsFile.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/SortedComboBox.h"
 
@@ -151,7 +151,7 @@ void TestConnection::savedPortIsSelected()
     QCOMPARE(rig.ports()->currentText(), QStringLiteral("COM3"));
     QCOMPARE(rig.controller().selectedPortName(), QStringLiteral("COM3"));
     QCOMPARE(rig.link().ControlMode(), cmCOM);
-    QVERIFY(settings.SaveSettings());
+    QVERIFY(settings.SaveSettings().ok());
     QVERIFY(rig.shell.readSettings().contains("Name=COM3"));
 }
 
@@ -225,7 +225,7 @@ void TestConnection::emptyPortList()
     QCOMPARE(rig.ports()->currentIndex(), -1);
     // No port name is written, so a name saved earlier survives.
     rig.context().settings().addPart(rig.panel);
-    QVERIFY(rig.context().settings().SaveSettings());
+    QVERIFY(rig.context().settings().SaveSettings().ok());
     QVERIFY(!rig.shell.readSettings().isEmpty());
     QVERIFY(!rig.shell.readSettings().contains("[COM port]"));
 

@@ -4,13 +4,13 @@
 
 #include "lanmodule/ui/LanDevicePanel.h"
 #include "link/KXCOMControl.h"
-#include "shell/IniDocument.h"
 #include "shell/ShellContext.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/porttags/ui/PortTagsPage.h"
 #include "shell/presets/ui/PreSettingEdit.h"
 #include "shell/presets/ui/PresetsView.h"
 #include "shell/routing/ui/RoutingView.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
 #include "shell/ui/MainWindow.h"
 

@@ -37,8 +37,8 @@ constexpr int TimerIntervalMs = 1000;
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
 
-constexpr std::array<const char *, StatusPanelCount> PanelNames{
-    "sbConnection", "sbOperation", "sbHint", "sbClock", "sbSpare"};
+constexpr std::array<const char *, StatusPanelCount> PanelNames{"sbConnection", "sbOperation",
+                                                                "sbHint", "sbClock", "sbSpare"};
 constexpr std::array<const char *, StatusPanelCount> PanelAccessibleNames{
     "Connection state", "Operation status", "Hints", "Date and time", "Unused panel"};
 
@@ -357,14 +357,24 @@ void TForm1::UpdateModeControls(TControlMode mode, bool busy)
 
 void TForm1::LoadSettings()
 {
-    m_context.settings().LoadSettings();
+    const SettingsLocation &location = m_context.settingsLocation();
+    const SettingsFileResult read = m_context.settings().LoadSettings();
+    for (const QString &error : {location.unwritableText(), read.error}) {
+        if (!error.isEmpty())
+            m_dialogs.error(this, error);
+    }
+    if (!location.inUseText().isEmpty())
+        ShowStatus(3, location.inUseText());
 }
 
 bool TForm1::SaveSettings()
 {
-    if (m_context.settings().SaveSettings())
+    const SettingsFileResult saved = m_context.settings().SaveSettings();
+    if (!saved.notice.isEmpty())
+        ShowStatus(3, saved.notice);
+    if (saved.ok())
         return true;
-    m_dialogs.error(this, ShellTexts::UnableToWrite(m_context.settingsFilePath()));
+    m_dialogs.error(this, saved.notWrittenText(m_context.settingsFilePath()));
     return false;
 }
 

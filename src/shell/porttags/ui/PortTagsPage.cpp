@@ -2,7 +2,6 @@
 
 #include "link/KXCOMControl.h"
 #include "shell/ShellContext.h"
-#include "shell/ShellTexts.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/porttags/TagEditor.h"
 #include "shell/settings/AppSettings.h"
@@ -33,8 +32,8 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
 {
     const QString caption =
         inputs ? QStringLiteral("Input port tags") : QStringLiteral("Output port tags");
-    auto *group = named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags",
-                        caption);
+    auto *group =
+        named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags", caption);
     auto *grid = new QGridLayout(group);
     auto &fields = inputs ? leInputTag : leOutputTag;
     for (int n = 1; n <= Ports; ++n) {
@@ -59,11 +58,10 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
         field->setVisible(n <= PortTagSet::Ports);
         fields[std::size_t(n - 1)] = field;
     }
-    auto *edit = named(new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"),
-                                       group),
-                       inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
-                       inputs ? QStringLiteral("Edit input port tags")
-                              : QStringLiteral("Edit output port tags"));
+    auto *edit = named(
+        new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"), group),
+        inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
+        inputs ? QStringLiteral("Edit input port tags") : QStringLiteral("Edit output port tags"));
     grid->addWidget(edit, Ports, 1, Qt::AlignRight);
     grid->setRowStretch(Ports + 1, 1);
     grid->setColumnStretch(1, 1);
@@ -112,8 +110,12 @@ void PortTagsPage::editTags(bool inputs)
     tags = *edited;
     model.setTags(set);
     TKXCOMControl *link = m_context.link();
-    if (!model.SavePortTags(link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC()))
-        m_dialogs.error(window(), ShellTexts::UnableToWrite(m_context.settingsFilePath()));
+    const SettingsFileResult saved =
+        model.SavePortTags(link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC());
+    if (!saved.notice.isEmpty())
+        m_context.ShowStatus(StatusPanel::Hint, saved.notice);
+    if (!saved.ok())
+        m_dialogs.error(window(), saved.notWrittenText(m_context.settingsFilePath()));
 }
 
 void PortTagsPage::applySettings(const AppSettings &)
@@ -126,7 +128,7 @@ void PortTagsPage::applySettings(const AppSettings &)
 void PortTagsPage::collectSettings(AppSettings &settings) const
 {
     TKXCOMControl *link = m_context.link();
-    settings.tags = AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM,
-                                           m_context.CurrentDeviceMAC(),
-                                           m_context.portTags().tags()};
+    settings.tags =
+        AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC(),
+                               m_context.portTags().tags()};
 }
