@@ -78,8 +78,7 @@ bool EdidOperations::prepare(const QString &statusText)
     return run(statusText, EdidSub::Prepare, EdidPrepareCode);
 }
 
-EdidOutcome EdidOperations::setMode(std::optional<std::uint16_t> modeCode,
-                                    std::optional<int> input)
+EdidOutcome EdidOperations::setMode(std::optional<std::uint16_t> modeCode, std::optional<int> input)
 {
     if (const EdidOutcome control = checkControl(); control != EdidOutcome::Done)
         return control;
@@ -100,10 +99,8 @@ EdidOutcome EdidOperations::copy(int output, std::optional<int> input)
 {
     if (const EdidOutcome control = checkControl(); control != EdidOutcome::Done)
         return control;
-    if (output <= EdidPortLists::PortCount) {
-        if (const EdidOutcome display = checkDisplay(output); display != EdidOutcome::Done)
-            return display;
-    }
+    if (const EdidOutcome display = checkDisplay(output); display != EdidOutcome::Done)
+        return display;
     if (!prepare(Copying))
         return EdidOutcome::Failed;
     const auto from = std::uint16_t(output);
