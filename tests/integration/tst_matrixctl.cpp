@@ -353,6 +353,23 @@ private slots:
             (QJsonObject{{"number", 3}, {"name", "Evening"}, {"routing", QJsonArray{2, 1, 4, 3}}}));
     }
 
+    void unreadableSettingsAreNoDefaults()
+    {
+        InProcess run;
+        const QString settings = run.env.settings.filePath();
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(IniDocument::MaxFileSize + 1));
+        file.close();
+        const QByteArray refused = "matrixctl: Unable to read " + settings.toUtf8() + ": ";
+        for (const QStringList &arguments :
+             {QStringList{"preset", "list"}, QStringList{"routing"},
+              QStringList{"preset", "save", "1", "Stage", "--map", "1,2,3,4"}}) {
+            QCOMPARE(run(arguments), 6);
+            QVERIFY2(run.err.data().startsWith(refused), run.err.data().constData());
+        }
+        QCOMPARE(QFileInfo(settings).size(), IniDocument::MaxFileSize + 1);
+    }
+
     void monitorWritesEachChange()
     {
         Sim sim;
