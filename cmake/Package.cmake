@@ -26,6 +26,8 @@ find and configure the switcher's network module. It talks to the
 switcher over a serial port or TCP.
 .
 The package also holds matrix-sim, a switcher simulator to try the
-controller without hardware.")
+controller without hardware, and matrix-bridge, which shares the switcher
+with Videohub control surfaces and with web browsers through a live
+control page.")
 
 include(CPack)

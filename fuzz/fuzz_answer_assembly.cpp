@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 2)
         return 0;
-    const std::uint8_t kinds[] = {0, 1, 3, 4, 6};
+    const ReplyKind kinds[] = {ReplyKind::Frame, ReplyKind::Packet, ReplyKind::SlaveAnswer,
+                               ReplyKind::MainAnswer, ReplyKind::Ldcd};
     AnswerAssembler assembler;
     assembler.reset(AnswerAssembler::ExpectedLength(kinds[data[0] % 5]));
     const TCommandFrame request = MakeFrame(data[1], std::uint8_t(data[1] >> 1));

@@ -5,7 +5,9 @@
 #   scripts/install-deps.sh fuzz               ... and clang with libFuzzer (scripts/fuzz.sh)
 #   scripts/install-deps.sh package            ... and the Debian packaging and validation
 #                                              tools (scripts/package-check.sh)
-#   scripts/install-deps.sh fuzz package       both, with one apt-get update (.ci/run)
+#   scripts/install-deps.sh browser            ... and the browser test's chromium, its driver
+#                                              and selenium (ctest label browser)
+#   scripts/install-deps.sh fuzz package browser   all, with one apt-get update (.ci/run)
 set -euo pipefail
 
 packages=(
@@ -14,8 +16,10 @@ packages=(
     g++
     qt6-base-dev
     qt6-serialport-dev      # QSerialPort; Debian has no separate libqt6serialport6-dev
+    qt6-websockets-dev      # matrix-bridge's control page: the state pushed over a WebSocket
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
     fonts-cantarell         # the other font of a stock Debian desktop: texts must fit in both
+    iproute2                # ip netns: the broadcast discovery test's own network
 )
 fuzz_packages=(
     clang
@@ -29,11 +33,18 @@ package_packages=(
     librsvg2-bin            # rsvg-convert renders the PNG icons from the SVG
 )
 
+browser_packages=(
+    chromium                # the control page in a real browser, headless
+    chromium-driver         # /usr/bin/chromedriver for selenium
+    python3-selenium        # the browser test drives chromium with Debian's python3
+)
+
 for group in "$@"; do
     case "$group" in
         fuzz) packages+=("${fuzz_packages[@]}") ;;
         package) packages+=("${package_packages[@]}") ;;
-        *) echo "install-deps.sh: unknown group $group (fuzz, package)" >&2; exit 2 ;;
+        browser) packages+=("${browser_packages[@]}") ;;
+        *) echo "install-deps.sh: unknown group $group (fuzz, package, browser)" >&2; exit 2 ;;
     esac
 done
 

@@ -65,6 +65,9 @@ QString SimOptions::Usage()
         "                         MAC 00-1A-2B-3C-4D-5E, IP ADDR; never broadcasts\n"
         "  --allow-non-loopback   allow --tcp and --network on an address that is not\n"
         "                         loopback\n"
+        "  --hear-broadcasts      with --network: hear discovery broadcasts too (binds\n"
+        "                         0.0.0.0; needs --allow-non-loopback, so that it is used\n"
+        "                         only in a network of its own, such as a namespace)\n"
         "  --delay MS             wait MS milliseconds before every answer\n"
         "  --paced                a 19200 baud line: at most 1920 bytes per second\n"
         "  --flood                send garbage to a TCP client without end, as fast as it\n"
@@ -118,6 +121,8 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
             options.port = std::uint16_t(port);
         } else if (arg == QLatin1String("--allow-non-loopback")) {
             options.allowNonLoopback = true;
+        } else if (arg == QLatin1String("--hear-broadcasts")) {
+            options.hearBroadcasts = true;
         } else if (arg == QLatin1String("--delay")) {
             ok = TakeNumber(args, i, MaxMs, &options.delayMs, error);
         } else if (arg == QLatin1String("--paced")) {
@@ -165,6 +170,10 @@ std::optional<SimOptions> SimOptions::Parse(const QStringList &args, QString *er
     }
     if (options.port == 0) {
         *error = QStringLiteral("--port: 0 is not a port");
+        return std::nullopt;
+    }
+    if (options.hearBroadcasts && (!options.networkAddress || !options.allowNonLoopback)) {
+        *error = QStringLiteral("--hear-broadcasts needs --network and --allow-non-loopback");
         return std::nullopt;
     }
     if (!options.allowNonLoopback) {

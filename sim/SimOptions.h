@@ -22,6 +22,8 @@ struct SimOptions
     /// Where the network module answers discovery and configuration datagrams.
     std::optional<QHostAddress> networkAddress;
     bool allowNonLoopback = false;
+    /// The network module also hears discovery broadcasts (it binds every address).
+    bool hearBroadcasts = false;
     int delayMs = 0;
     bool paced = false;
     bool flood = false;

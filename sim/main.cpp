@@ -82,7 +82,9 @@ int main(int argc, char *argv[])
         network->modules = {options->networkModule()};
         // The module reports the same address over the control line as over UDP.
         ldcd.address = network->modules.first().address;
-        if (!network->listen(*options->networkAddress)) {
+        const QHostAddress bound = options->hearBroadcasts ? QHostAddress(QHostAddress::AnyIPv4)
+                                                           : *options->networkAddress;
+        if (!network->listen(bound)) {
             std::fprintf(stderr, "matrix-sim: cannot answer on %s (UDP 30600, 30601): %s\n",
                          qPrintable(options->networkAddress->toString()),
                          qPrintable(network->errorString()));

@@ -1,5 +1,6 @@
 #include "edid/EdidBlock.h"
 
+#include "edid/EdidLogging.h"
 #include "link/Frames.h"
 
 #include <QFile>
@@ -131,6 +132,7 @@ EdidFileContent EdidBlock::ReadFile(const QString &path)
         return content;
     }
     if (!acceptableSize(info.size())) {
+        qCDebug(lcEdid) << path << "has" << info.size() << "bytes, not an EDID block";
         content.outcome = EdidFileContent::Outcome::WrongSize;
         return content;
     }

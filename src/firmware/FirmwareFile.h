@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Commands.h"
 #include "link/Frames.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@
 
 inline constexpr std::size_t PartHeaderSize = 143;
 inline constexpr std::size_t PartTextSize = 64;
-inline constexpr std::uint8_t FirmwareCommand = 0x20;
+inline constexpr std::uint8_t FirmwareCommand = std::uint8_t(Command::Firmware);
 inline constexpr std::uint8_t PartKindMain = 1;
 inline constexpr std::uint8_t PartKindSlave = 2;
 

@@ -1,10 +1,12 @@
 #include "firmware/FirmwareUpgrade.h"
 
+#include "firmware/FirmwareLogging.h"
 #include "link/ByteSpan.h"
 #include "link/KXCOMControl.h"
 #include "shell/CommandGate.h"
 #include "shell/ShellContext.h"
 #include "shell/ShellTexts.h"
+#include "shell/StatusBoard.h"
 #include "shell/StatusTexts.h"
 #include "shell/TextLog.h"
 
@@ -88,22 +90,32 @@ bool FirmwareUpgrade::sendParts(const ExchangeGuard &exchange, const QByteArray 
         m_context.ShowStatus(StatusPanel::Operation, upgrading);
         message(upgrading);
         result = TCommandResult{};
+        qCDebug(lcFirmware) << "sending" << part.name << part.image.size() << "bytes";
         if (part.header.kind == PartKindMain)
             link.WriteMainFirmware(part.startFrame, result);
         else
             link.WriteSlaveFirmware(part.startFrame, result);
 
+        qCDebug(lcFirmware) << part.name << (result.Success ? "written" : "failed")
+                            << (m_partFailed ? "(declined)" : "");
         if (result.Success) {
             if (m_partFailed) {
-                m_context.ShowStatus(StatusPanel::Operation,
-                                     QStringLiteral("Write ") + part.name + QStringLiteral(" failed"),
-                                     true);
+                m_context.ShowStatus(
+                    StatusPanel::Operation,
+                    QStringLiteral("Write ") + part.name + QStringLiteral(" failed"), true);
             } else {
                 message(part.name + QStringLiteral(" upgrading complete"));
                 m_context.ShowStatus(StatusPanel::Operation, ShellTexts::Done());
             }
         } else {
-            message(QStringLiteral("Upgrading ") + part.name + QStringLiteral(" failed"));
+            const QString failed =
+                QStringLiteral("Upgrading ") + part.name + QStringLiteral(" failed");
+            message(failed);
+            // Some failures (a restart that answers wrongly, say) come back without a
+            // notification of their own: the progress text must not stay as if all went on.
+            if (m_context.status().text(StatusPanel::Operation) == upgrading &&
+                !m_context.flags().StopRequested)
+                m_context.ShowStatus(StatusPanel::Operation, failed, true);
         }
     } while (offset < bytes.size() && result.Success && !m_context.flags().StopRequested);
     return result.Success && !m_partFailed;

@@ -4,16 +4,19 @@
 
 #include <algorithm>
 
-std::size_t AnswerAssembler::ExpectedLength(std::uint8_t replyKind)
+std::size_t AnswerAssembler::ExpectedLength(ReplyKind replyKind)
 {
     switch (replyKind) {
-    case 1:
+    case ReplyKind::Packet:
         return PacketSize;
-    case 6:
+    case ReplyKind::Ldcd:
         return LdcdRecordSize;
-    default:
-        return FrameSize;
+    case ReplyKind::Frame:
+    case ReplyKind::SlaveAnswer:
+    case ReplyKind::MainAnswer:
+        break;
     }
+    return FrameSize;
 }
 
 void AnswerAssembler::reset(std::size_t expected)

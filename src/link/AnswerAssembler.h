@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Commands.h"
 #include "link/Frames.h"
 
 #include <array>
@@ -12,8 +13,8 @@
 class AnswerAssembler
 {
 public:
-    /// Expected length for a reply kind: 1 -> 270 (data packet), 6 -> 32 (LDCD record), else 13.
-    static std::size_t ExpectedLength(std::uint8_t replyKind);
+    /// Expected length for a reply kind: 270 for a data packet, 32 for an LDCD record, else 13.
+    static std::size_t ExpectedLength(ReplyKind replyKind);
 
     /// Clears the buffer and position and expects `expected` bytes (at most 270).
     void reset(std::size_t expected);

@@ -125,7 +125,7 @@ qint64 TKXCOMControl::WriteData(std::span<const std::uint8_t> bytes)
     return m_controlMode == cmCOM ? written : qint64(bytes.size());
 }
 
-void TKXCOMControl::ResetReceive(std::uint8_t replyKind)
+void TKXCOMControl::ResetReceive(::ReplyKind replyKind)
 {
     m_replyKind = replyKind;
     m_replyFrame.fill(0);
@@ -177,7 +177,7 @@ void TKXCOMControl::FailAccess(TCommandResult &result)
 }
 
 TKXCOMControl::Attempt TKXCOMControl::TryExchange(std::span<const std::uint8_t> bytes,
-                                                  std::uint8_t replyKind, bool lastAttempt,
+                                                  ::ReplyKind replyKind, bool lastAttempt,
                                                   std::uint8_t &success,
                                                   const std::function<void()> &logSent)
 {
@@ -267,9 +267,9 @@ void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &resu
     const TCommandFrame wire = WireFrame(frame);
     stream().clearError();
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        const Attempt outcome = TryExchange(wire, 0, attempt == Attempts, result.Success, [&] {
-            LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0);
-        });
+        const Attempt outcome =
+            TryExchange(wire, ::ReplyKind::Frame, attempt == Attempts, result.Success,
+                        [&] { LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0); });
         if (outcome == Attempt::Over)
             return;
         if (outcome == Attempt::Retry)
@@ -307,7 +307,7 @@ void TKXCOMControl::ReadEDID(const TCommandFrame &frame, TCommandResult &result)
         bool accepted = false;
         for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
             const Attempt outcome =
-                TryExchange(request, 1, attempt == Attempts, result.Success, {});
+                TryExchange(request, ::ReplyKind::Packet, attempt == Attempts, result.Success, {});
             if (outcome == Attempt::Over)
                 return;
             if (outcome == Attempt::Retry)
@@ -377,7 +377,7 @@ void TKXCOMControl::DownloadEDID(const TCommandFrame &frame, TCommandResult &res
         bool accepted = false;
         for (int attempt = 1; attempt <= Attempts && !accepted; ++attempt) {
             const Attempt outcome =
-                TryExchange(packet, 0, attempt == Attempts, result.Success,
+                TryExchange(packet, ::ReplyKind::Frame, attempt == Attempts, result.Success,
                             [&] { LogData(std::span(packet).first(n + PacketHeaderSize)); });
             if (outcome == Attempt::Over)
                 return;

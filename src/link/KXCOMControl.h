@@ -96,7 +96,7 @@ public:
     TLANConfigRecord ConfigReply{};
 
     // Receive state, visible to tests and the fuzz harness.
-    std::uint8_t ReplyKind() const { return m_replyKind; }
+    ::ReplyKind ReplyKind() const { return m_replyKind; }
     bool ReplyComplete() const { return m_answer.complete(); }
     int RxPos() const { return int(m_answer.position()); }
 
@@ -110,7 +110,7 @@ private:
     /// The line of the current mode, for traces: "COM" or "TCP".
     const char *LineName() const;
     /// Clears the receive state and expects the answer of `replyKind`.
-    void ResetReceive(std::uint8_t replyKind);
+    void ResetReceive(::ReplyKind replyKind);
     /// Answer assembly for one arrival (both modes); sends NotifyBytesReceived.
     void AssembleAnswer(std::span<const std::uint8_t> bytes, bool dump);
     void ComPortRxChar();
@@ -129,7 +129,7 @@ private:
     /// One attempt: clears the receive state, writes `bytes`, runs `logSent`, and waits for
     /// the answer of `replyKind`. Transport failures and a time-out of the last attempt are
     /// reported here; on Over `success` is 0.
-    Attempt TryExchange(std::span<const std::uint8_t> bytes, std::uint8_t replyKind,
+    Attempt TryExchange(std::span<const std::uint8_t> bytes, ::ReplyKind replyKind,
                         bool lastAttempt, std::uint8_t &success,
                         const std::function<void()> &logSent);
 
@@ -168,7 +168,7 @@ private:
 
     TCommandFrame m_replyFrame{};
     AnswerAssembler m_answer;
-    std::uint8_t m_replyKind = 0;
+    ::ReplyKind m_replyKind = ::ReplyKind::Frame;
     int m_tickCount = 0;
     bool m_firstPacket = false;
 

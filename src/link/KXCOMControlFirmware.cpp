@@ -22,8 +22,6 @@ constexpr auto PollRetryPause = 5ms;
 
 constexpr std::uint8_t RebootAnnounce = 0x80; // p1 of the first exchange before a main image
 constexpr std::uint8_t EraseAnnounce = 0x10;  // p1 of the second one
-constexpr std::uint8_t ReplyKindSlave = 3;
-constexpr std::uint8_t ReplyKindMain = 4;
 constexpr int PacketTraceNumber = 8888;
 
 constexpr std::array<char, 4> Spinner{'/', '-', '\\', '|'};
@@ -138,8 +136,8 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
         bool declined = false;
         for (int attempt = 1; attempt <= Attempts && !packetDone; ++attempt) {
             const Attempt outcome =
-                TryExchange(wire, mainPart ? ReplyKindMain : ReplyKindSlave, attempt == Attempts,
-                            result.Success, [&] {
+                TryExchange(wire, mainPart ? ReplyKind::MainAnswer : ReplyKind::SlaveAnswer,
+                            attempt == Attempts, result.Success, [&] {
                                 PendingLogCaption = mainPart
                                                         ? AttemptCaption(attempt, "send data:\r\n")
                                                         : QStringLiteral("send data:\r\n");
@@ -190,7 +188,7 @@ void TKXCOMControl::WriteFirmwarePart(const TCommandFrame &frame, TCommandResult
         return;
     }
     Notify(NotifyTransferDone, identification, versions);
-    if (frame[2] == 0x20 && frame[3] == 1)
+    if (frame[2] == std::uint8_t(Command::Firmware) && frame[3] == 1)
         RebootDevice(result);
 }
 
@@ -212,10 +210,10 @@ void TKXCOMControl::RebootDevice(TCommandResult &result)
         }
     }
 
-    const TCommandFrame poll = MakeFrame(0x01, 0x01);
+    const TCommandFrame poll = MakeFrame(std::uint8_t(Command::Info), std::uint8_t(InfoSub::Kind));
     stream().clearError();
     for (int attempt = 1; attempt <= PollAttempts; ++attempt) {
-        ResetReceive(0);
+        ResetReceive(ReplyKind::Frame);
         if (WriteData(poll) < 0) {
             FailAccess(result);
             return;

@@ -153,9 +153,9 @@ void TKXCOMControl::SendLDCD(const TLDCDRecord &request, TLDCDResult &result)
 
     bool lastBadChecksum = false;
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        const Attempt outcome = TryExchange(wire, 6, attempt == Attempts, result.Success, [&] {
-            LogLDCD(QStringLiteral("send LDCD:   "), wire);
-        });
+        const Attempt outcome =
+            TryExchange(wire, ReplyKind::Ldcd, attempt == Attempts, result.Success,
+                        [&] { LogLDCD(QStringLiteral("send LDCD:   "), wire); });
         if (outcome == Attempt::Over)
             return;
         if (outcome == Attempt::Retry)

@@ -2,6 +2,7 @@
 
 #include "link/KXCOMControl.h"
 #include "shell/ShellContext.h"
+#include "shell/ShellLogging.h"
 #include "shell/ShellTexts.h"
 #include "shell/connection/ConnectionController.h"
 
@@ -79,6 +80,7 @@ bool CommandGate::canBegin()
     if (!m_context.link() || !m_context.link()->Connected())
         return false;
     if (!flags.CommandIdle) {
+        qCDebug(lcShell) << "refused: another exchange runs";
         m_context.ShowStatus(StatusPanel::Hint, ShellTexts::Busy());
         return false;
     }
@@ -115,6 +117,7 @@ void CommandGate::end()
 void CommandGate::enqueue(Job job)
 {
     m_jobs.push_back(std::move(job));
+    qCDebug(lcShell) << "job queued," << m_jobs.size() << "waiting";
     scheduleJobs();
 }
 

@@ -6,10 +6,10 @@
 
 #include "SimFirmware.h"
 #include "firmware/ui/FirmwarePage.h"
-#include "ui/KXGauge.h"
 #include "link/KXCOMControl.h"
 #include "shell/StatusBoard.h"
 #include "shell/ui/MainWindow.h"
+#include "ui/KXGauge.h"
 
 #include <QDir>
 #include <QLayout>
@@ -119,6 +119,25 @@ private slots:
         QCOMPARE(rig.gauge()->Caption(), QStringLiteral("Upgrading Part_1.1"));
         QVERIFY(rig.pageRestored());
         QVERIFY(rig.context.link()->WriteStream.isEmpty());
+    }
+
+    void restartThatAnswersWronglyShowsTheFailure()
+    {
+        // Once the written switcher restarts, its answers to the polls are damaged: the part
+        // ends failed although the link raises no notification of its own.
+        UpgradeRig rig;
+        QObject::connect(&rig.device, &SwitcherDevice::unitReceived, &rig.device,
+                         [&rig](const QByteArray &unit) {
+                             if (unit == FrameBytes(0x01, 0x01))
+                                 rig.device.faults().arm(SimFault::BadChecksum, SimFaults::Always);
+                         });
+        rig.upgrade(rig.writeFile(PartRecord(1, 1, 1, 2, Image(300, 2))));
+        QVERIFY(rig.lines().contains(QStringLiteral("System reboot failed")));
+        QCOMPARE(rig.lines().last(), QStringLiteral("Upgrading Part_1.1.1.2 failed"));
+        QCOMPARE(rig.status(StatusPanel::Operation),
+                 QStringLiteral("Upgrading Part_1.1.1.2 failed"));
+        QVERIFY(!rig.context.status().normal());
+        QVERIFY(rig.pageRestored());
     }
 
     void slavePartsAndGaugeReset()

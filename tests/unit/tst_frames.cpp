@@ -115,9 +115,9 @@ private slots:
         QCOMPARE(assembler.feed(twenty), std::size_t(0));
         QVERIFY(std::equal(answer.begin(), answer.end(), assembler.buffer().begin()));
 
-        QCOMPARE(AnswerAssembler::ExpectedLength(1), PacketSize);
-        QCOMPARE(AnswerAssembler::ExpectedLength(6), std::size_t(32));
-        QCOMPARE(AnswerAssembler::ExpectedLength(3), FrameSize);
+        QCOMPARE(AnswerAssembler::ExpectedLength(ReplyKind::Packet), PacketSize);
+        QCOMPARE(AnswerAssembler::ExpectedLength(ReplyKind::Ldcd), std::size_t(32));
+        QCOMPARE(AnswerAssembler::ExpectedLength(ReplyKind::SlaveAnswer), FrameSize);
     }
 
     void traceTexts()

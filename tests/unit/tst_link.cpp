@@ -10,6 +10,8 @@
 using namespace std::chrono_literals;
 
 namespace {
+enum Answer { Pieces, TwentyBytes, Silence, BadChecksum, RefusedOnce, OtherCommand };
+
 TCommandFrame AnswerTo(const QByteArray &request, std::uint8_t r4 = 0, std::uint8_t r6 = 0)
 {
     return MakeFrame(std::uint8_t(request[2]), std::uint8_t(request[3]), r4, r6);
@@ -47,94 +49,90 @@ private slots:
         QCOMPARE(rig.count(NotifyTrace), 2); // sent and received frame
     }
 
-    void answerInPiecesCompletesOnce()
+    // How the switcher answers a command, and what the link makes of it.
+    void commandAnswers_data()
     {
-        LinkRig rig;
-        auto &port = rig.openCom();
-        port.responder = [&port](const QByteArray &written) {
-            const QByteArray answer = AsBytes(AnswerTo(written));
-            port.deliverLater(1ms, answer.left(5));
-            port.deliverLater(2ms, answer.mid(5, 5));
-            port.deliverLater(3ms, answer.mid(10) + QByteArray(7, '\xEE'));
-        };
-        TCommandResult result;
-        rig.link.SendCommand(MakeFrame(2, 3, 1, 1), result);
-        QCOMPARE(result.Success, std::uint8_t(1));
-        QCOMPARE(rig.count(NotifyBytesReceived), 3);
-        QCOMPARE(rig.seen.last().code, NotifyTrace);
-        QCOMPARE(port.writes.size(), 1);
-    }
-
-    void twentyByteArrivalTakesThirteen()
-    {
-        LinkRig rig;
-        auto &port = rig.openCom();
-        port.responder = [&port](const QByteArray &written) {
-            port.deliver(AsBytes(AnswerTo(written, 7)) + QByteArray(7, '\x11'));
-        };
-        TCommandResult result;
-        rig.link.SendCommand(MakeFrame(1, 1, 0xFE), result);
-        QCOMPARE(result.Success, std::uint8_t(1));
-        QCOMPARE(result.r4(), std::uint8_t(7));
-        QCOMPARE(rig.link.RxPos(), 0);
-    }
-
-    void silenceTimesOutThreeTimesWithOneNotification()
-    {
-        LinkRig rig;
-        auto &port = rig.openCom();
-        TCommandResult result;
-        result.Success = 1;
-        rig.link.SendCommand(MakeFrame(2, 1, 1), result);
-        QCOMPARE(result.Success, std::uint8_t(0));
-        QCOMPARE(port.writes.size(), 3);
-        QCOMPARE(rig.outcome(), QList<int>{NotifyTimeout});
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("success");
+        QTest::addColumn<int>("writes");
+        QTest::addColumn<QList<int>>("outcome");
+        QTest::addColumn<int>("elapsedMs"); // -1: not checked
+        QTest::addColumn<int>("sleptMs");   // -1: not checked
+        QTest::addColumn<int>("r4");        // -1: not checked
+        QTest::addColumn<int>("arrivals");  // NotifyBytesReceived count, -1: not checked
+        QTest::addRow("in pieces completes once")
+            << int(Pieces) << 1 << 1 << QList<int>() << -1 << -1 << -1 << 3;
+        QTest::addRow("20 bytes at once take 13")
+            << int(TwentyBytes) << 1 << 1 << QList<int>() << -1 << -1 << 7 << 1;
         // Three waits of 500 ticks, retried at once without a pause.
-        QCOMPARE(rig.clock.elapsedMs(), 3 * 500 * 10);
-        QCOMPARE(rig.clock.sleptMs(), 0);
+        QTest::addRow("silence times out once")
+            << int(Silence) << 0 << 3 << QList<int>{NotifyTimeout} << 3 * 500 * 10 << 0 << -1 << 0;
+        // 5 ms after each invalid answer.
+        QTest::addRow("bad checksums fail once")
+            << int(BadChecksum) << 0 << 3 << QList<int>{NotifySendFailed} << -1 << 15 << -1 << 3;
+        QTest::addRow("refused, then valid")
+            << int(RefusedOnce) << 1 << 2 << QList<int>() << -1 << -1 << 0 << 2;
+        QTest::addRow("answer to another command")
+            << int(OtherCommand) << 0 << 3 << QList<int>{NotifySendFailed} << -1 << -1 << -1 << 3;
     }
 
-    void badChecksumsEndWithOneSendFailure()
+    void commandAnswers()
     {
-        LinkRig rig;
-        auto &port = rig.openCom();
-        port.responder = [&port](const QByteArray &written) {
-            TCommandFrame answer = AnswerTo(written);
-            answer[12] ^= 0x01;
-            port.deliver(AsBytes(answer));
-        };
-        TCommandResult result;
-        rig.link.SendCommand(MakeFrame(2, 1, 1), result);
-        QCOMPARE(result.Success, std::uint8_t(0));
-        QCOMPARE(port.writes.size(), 3);
-        QCOMPARE(rig.outcome(), QList<int>{NotifySendFailed});
-        QCOMPARE(rig.clock.sleptMs(), 15); // 5 ms after each invalid answer
-    }
-
-    void refusedThenValidOnSecondAttempt()
-    {
+        QFETCH(int, answer);
         LinkRig rig;
         auto &port = rig.openCom();
         int answers = 0;
         port.responder = [&](const QByteArray &written) {
-            port.deliver(AsBytes(AnswerTo(written, ++answers == 1 ? 0xFF : 0x00)));
+            TCommandFrame frame = AnswerTo(written);
+            switch (Answer(answer)) {
+            case Pieces: {
+                const QByteArray bytes = AsBytes(frame);
+                port.deliverLater(1ms, bytes.left(5));
+                port.deliverLater(2ms, bytes.mid(5, 5));
+                port.deliverLater(3ms, bytes.mid(10) + QByteArray(7, '\xEE'));
+                return;
+            }
+            case TwentyBytes:
+                port.deliver(AsBytes(AnswerTo(written, 7)) + QByteArray(7, '\x11'));
+                return;
+            case Silence:
+                return;
+            case BadChecksum:
+                frame[12] ^= 0x01;
+                break;
+            case RefusedOnce:
+                frame = AnswerTo(written, ++answers == 1 ? 0xFF : 0x00);
+                break;
+            case OtherCommand:
+                frame = MakeFrame(9, 9);
+                break;
+            }
+            port.deliver(AsBytes(frame));
         };
         TCommandResult result;
+        result.Success = 1;
         rig.link.SendCommand(MakeFrame(2, 3, 1, 2), result);
-        QCOMPARE(result.Success, std::uint8_t(1));
-        QCOMPARE(port.writes.size(), 2);
-        QVERIFY(rig.outcome().isEmpty());
-    }
 
-    void answerToAnotherCommandIsInvalid()
-    {
-        LinkRig rig;
-        auto &port = rig.openCom();
-        port.responder = [&port](const QByteArray &) { port.deliver(AsBytes(MakeFrame(9, 9))); };
-        TCommandResult result;
-        rig.link.SendCommand(MakeFrame(2, 1, 1), result);
-        QCOMPARE(result.Success, std::uint8_t(0));
-        QCOMPARE(rig.outcome(), QList<int>{NotifySendFailed});
+        QTEST(int(result.Success), "success");
+        QTEST(int(port.writes.size()), "writes");
+        QTEST(rig.outcome(), "outcome");
+        QFETCH(int, elapsedMs);
+        if (elapsedMs >= 0)
+            QCOMPARE(rig.clock.elapsedMs(), elapsedMs);
+        QFETCH(int, sleptMs);
+        if (sleptMs >= 0)
+            QCOMPARE(rig.clock.sleptMs(), sleptMs);
+        QFETCH(int, r4);
+        if (r4 >= 0)
+            QCOMPARE(int(result.r4()), r4);
+        QFETCH(int, arrivals);
+        if (arrivals >= 0)
+            QCOMPARE(rig.count(NotifyBytesReceived), arrivals);
+        if (result.Success) {
+            // The answer is taken whole and nothing of it stays behind.
+            QCOMPARE(rig.seen.last().code, NotifyTrace);
+            QCOMPARE(rig.link.RxPos(), 0);
+        }
     }
 
     void readEdidOfOneBlock()

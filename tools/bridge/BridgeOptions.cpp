@@ -30,9 +30,8 @@ QString BridgeOptions::Usage()
                "                         on loopback or a trusted network.\n"
                "  --poll-ms N            read the switcher's routing every N ms (default 1000)\n"
                "  --client-timeout-ms N  drop a client that leaves a block unfinished for N ms\n"
-               "                         (default 10000)\n"
-               "\n") +
-           Connection::Usage() +
+               "                         (default 10000)\n") +
+           WebOptions::Usage() + QStringLiteral("\n") + Connection::Usage() +
            QStringLiteral("\n"
                           "  -h, --help             show this text\n"
                           "  --version              show the version\n"
@@ -83,7 +82,8 @@ std::optional<BridgeOptions> BridgeOptions::Parse(const QStringList &arguments, 
                 return std::nullopt;
             }
             (arg == QLatin1String("--poll-ms") ? options.poll : options.clientTimeout) = *ms;
-        } else if (Connection::TakeOption(arguments, i, options.connection, error)) {
+        } else if (Connection::TakeOption(arguments, i, options.connection, error) ||
+                   WebOptions::TakeOption(arguments, i, options.web, error)) {
             if (!error->isEmpty())
                 return std::nullopt;
         } else {
@@ -91,5 +91,8 @@ std::optional<BridgeOptions> BridgeOptions::Parse(const QStringList &arguments, 
             return std::nullopt;
         }
     }
+    *error = options.web.check();
+    if (!error->isEmpty())
+        return std::nullopt;
     return options;
 }

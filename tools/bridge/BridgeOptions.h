@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConnectionTarget.h"
+#include "WebOptions.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -19,6 +20,8 @@ struct BridgeOptions
     std::chrono::milliseconds poll{1000};
     std::chrono::milliseconds clientTimeout{10000};
     ConnectionOptions connection;
+    /// The control page for browsers.
+    WebOptions web;
 
     /// Parses the arguments (without the program name); nullopt and the reason on a mistake.
     static std::optional<BridgeOptions> Parse(const QStringList &arguments, QString *error);

@@ -180,8 +180,12 @@ void VideohubBridge::handle(ClientId id, const Block &block)
         send(id, AckBlock());
         m_context.gate().enqueue(
             [self = QPointer<VideohubBridge>(this), id, routes = change->routes] {
-                if (self)
-                    self->applyRoutes(id, routes);
+                if (!self)
+                    return;
+                // The client that asked sees the routing the switcher kept.
+                const std::vector<int> refused = self->applyRoutes(routes);
+                if (!refused.empty())
+                    self->send(id, RoutingBlock(self->routes(refused)));
             });
     } else if (const auto *change = std::get_if<LabelChange>(&request)) {
         changeLabels(id, *change);
@@ -235,6 +239,7 @@ void VideohubBridge::changeLabels(ClientId id, const LabelChange &change)
     }
     send(id, AckBlock());
     broadcast(LabelsBlock(change.kind, shown));
+    emit stateChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -256,7 +261,19 @@ bool VideohubBridge::exchange(ExchangeGuard &guard, const QString &status, std::
     return false;
 }
 
-void VideohubBridge::applyRoutes(ClientId id, const std::vector<Route> &requested)
+bool VideohubBridge::queueRoutes(std::vector<Route> routes, RoutesDone done)
+{
+    if (!m_online)
+        return false;
+    m_context.gate().enqueue([self = QPointer<VideohubBridge>(this), routes = std::move(routes),
+                              done = std::move(done)] {
+        if (self)
+            done(self->applyRoutes(routes));
+    });
+    return true;
+}
+
+std::vector<int> VideohubBridge::applyRoutes(const std::vector<Route> &requested)
 {
     m_session.forgetFailure();
     std::vector<int> applied;
@@ -291,11 +308,11 @@ void VideohubBridge::applyRoutes(ClientId id, const std::vector<Route> &requeste
         if (std::find(applied.begin(), applied.end(), route.output) == applied.end())
             AddOnce(refused, route.output);
     }
-    if (!applied.empty())
+    if (!applied.empty()) {
         broadcast(RoutingBlock(routes(applied)));
-    // The client that asked sees the routing the switcher kept.
-    if (!refused.empty())
-        send(id, RoutingBlock(routes(refused)));
+        emit stateChanged();
+    }
+    return refused;
 }
 
 void VideohubBridge::pollRouting()
@@ -329,8 +346,10 @@ void VideohubBridge::pollRouting()
         }
     }
     guard.reset();
-    if (!changed.empty())
+    if (!changed.empty()) {
         broadcast(RoutingBlock(routes(changed)));
+        emit stateChanged();
+    }
     schedulePoll();
 }
 
@@ -387,6 +406,7 @@ void VideohubBridge::reachSwitcher()
                  QStringLiteral(" reached: ") + m_model);
     emit onlineChanged(true);
     broadcast(stateBlocks());
+    emit stateChanged();
     schedulePoll();
 }
 
@@ -407,6 +427,7 @@ void VideohubBridge::goOffline(const QString &why)
     absent.present = false;
     broadcast(DeviceBlock(absent));
     emit onlineChanged(false);
+    emit stateChanged();
 }
 
 std::chrono::milliseconds VideohubBridge::scheduleRetry()

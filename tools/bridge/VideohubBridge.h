@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -83,6 +84,13 @@ public:
     /// The client has gone; what it left unfinished is forgotten.
     void removeClient(ClientId client);
 
+    /// Called once the routes have been tried, with the outputs whose change was not applied.
+    using RoutesDone = std::function<void(const std::vector<int> &notApplied)>;
+    /// Route changes from another front end (the web page): queued behind what waits
+    /// already, applied as a client's are, and shown to every client. False, with nothing
+    /// queued, while the switcher is not reached.
+    bool queueRoutes(std::vector<Videohub::Route> routes, RoutesDone done);
+
     bool online() const { return m_online; }
     std::size_t clientCount() const { return m_clients.size(); }
     Videohub::PortCounts ports() const { return m_ports; }
@@ -98,6 +106,9 @@ signals:
     /// One line for the log (no time stamp, no line end).
     void logLine(const QString &text);
     void onlineChanged(bool online);
+    /// What state() shows has changed: the routing, a label, or whether the switcher is
+    /// reached.
+    void stateChanged();
 
 private:
     struct Client;
@@ -113,7 +124,9 @@ private:
     void changeLabels(ClientId id, const Videohub::LabelChange &change);
 
     // Jobs of the gate's queue.
-    void applyRoutes(ClientId id, const std::vector<Videohub::Route> &routes);
+    /// Applies the routes, shows what changed to every client; returns the outputs whose
+    /// change was not applied.
+    std::vector<int> applyRoutes(const std::vector<Videohub::Route> &routes);
     void pollRouting();
     void reachSwitcher();
 

@@ -1,10 +1,13 @@
 // matrix-bridge: a Videohub server in front of one HDMI matrix switcher.
+#include "BuildInfo.h"
+
 #include "BridgeOptions.h"
 #include "BridgeServer.h"
 #include "BridgeTimers.h"
 #include "DesktopSettings.h"
 #include "SwitcherSession.h"
 #include "VideohubBridge.h"
+#include "WebFrontEnd.h"
 
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
@@ -17,7 +20,6 @@
 namespace {
 
 const char *const Name = "matrix-bridge";
-const char *const Version = "1.0";
 /// Exit status when the clients' address cannot be listened on.
 constexpr int CannotListen = 1;
 
@@ -35,7 +37,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(Name));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(Version));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::Version));
 
     QString error;
     QStringList arguments = QCoreApplication::arguments();
@@ -51,7 +53,7 @@ int main(int argc, char *argv[])
         return LinkFailures::Done;
     }
     if (options->version) {
-        std::printf("%s %s\n", Name, Version);
+        std::printf("%s %s\n", Name, BuildInfo::Version);
         return LinkFailures::Done;
     }
 
@@ -93,6 +95,14 @@ int main(int argc, char *argv[])
         Log(QStringLiteral("warning: ") + where +
             QStringLiteral(" is not a loopback address and the Videohub protocol has no access "
                            "control: anyone who reaches it can route the switcher"));
+    std::unique_ptr<Bridge::Web::WebFrontEnd> web;
+    if (options->web.enabled) {
+        int exitCode = 0;
+        web = Bridge::Web::WebFrontEnd::Start(options->web, bridge, timers, location.filePath(),
+                                              &Log, &exitCode);
+        if (!web)
+            return exitCode;
+    }
     bridge.start();
     return QCoreApplication::exec();
 }

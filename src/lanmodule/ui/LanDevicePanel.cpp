@@ -1,6 +1,7 @@
 #include "lanmodule/ui/LanDevicePanel.h"
 
 #include "lanmodule/DeviceEntry.h"
+#include "lanmodule/LanLogging.h"
 #include "lanmodule/ModuleRecords.h"
 #include "lanmodule/ui/EditLAN.h"
 #include "lanmodule/ui/EnterYes.h"
@@ -33,8 +34,8 @@ constexpr int DeviceListWidth = 545;
 
 LanDevicePanel::LanDevicePanel(ShellContext &context, Dialogs &dialogs, TfrmSearch &search,
                                TfrmEditLAN &editLAN, TfrmEnterYes &enterYes, QObject *parent)
-    : QObject(parent), m_context(context), m_dialogs(dialogs), m_search(search),
-      m_editLAN(editLAN), m_enterYes(enterYes)
+    : QObject(parent), m_context(context), m_dialogs(dialogs), m_search(search), m_editLAN(editLAN),
+      m_enterYes(enterYes)
 {
     setObjectName(QStringLiteral("LanDevicePanel"));
     buildDeviceGroup();
@@ -127,10 +128,9 @@ void LanDevicePanel::showModeControls(TControlMode mode, bool busy)
     const bool lan = mode == cmLAN && !busy;
     const bool com = mode == cmCOM && !busy;
     SetGroupEnabled(gbLANMode, lan);
-    for (QWidget *control : {static_cast<QWidget *>(cbLANDevice),
-                             static_cast<QWidget *>(btnSearchDevice),
-                             static_cast<QWidget *>(btnConfig),
-                             static_cast<QWidget *>(btnDeleteDevice)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(cbLANDevice), static_cast<QWidget *>(btnSearchDevice),
+          static_cast<QWidget *>(btnConfig), static_cast<QWidget *>(btnDeleteDevice)})
         control->setEnabled(lan);
     // The network module is maintained through the serial connection.
     SetGroupEnabled(gbTCPModInfo, com);
@@ -164,12 +164,14 @@ void LanDevicePanel::btnSearchDeviceClick()
     ConnectionController &connection = m_context.connection();
     if (link->Connected())
         connection.btnConnectClick();
-    m_context.ShowStatus(StatusPanel::Operation, QStringLiteral("Searching TCP control device ..."));
+    m_context.ShowStatus(StatusPanel::Operation,
+                         QStringLiteral("Searching TCP control device ..."));
     m_context.ShowStatus(StatusPanel::Hint, QString());
     link->setUDPMode(umBROADCAST);
     link->DeviceList.clear();
 
     if (const std::optional<QStringList> found = m_search.search(*link)) {
+        qCDebug(lcLan) << "search took" << found->size() << "devices:" << *found;
         QString lastAdded;
         for (const QString &entry : *found) {
             bool known = false;
@@ -184,7 +186,8 @@ void LanDevicePanel::btnSearchDeviceClick()
             cbLANDevice->setCurrentIndex(
                 cbLANDevice->findText(lastAdded, Qt::MatchExactly | Qt::MatchCaseSensitive));
         cbLANDeviceChange();
-        m_context.ShowStatus(StatusPanel::Operation, QStringLiteral("Search TCP control device ok"));
+        m_context.ShowStatus(StatusPanel::Operation,
+                             QStringLiteral("Search TCP control device ok"));
     } else {
         m_context.ShowStatus(StatusPanel::Operation,
                              QStringLiteral("Search TCP control device cancelled"));
@@ -274,13 +277,14 @@ void LanDevicePanel::btnConfigClick()
         choice.octets[i] = chosen->octets[i];
     const int result = link->ConfigureDevice(ModuleRecords::BuildConfigRecord(choice));
     link->Delay(2);
+    qCDebug(lcLan) << "configuration of" << choice.mac << "ended with" << result;
 
     if (result == 0) {
         m_context.ShowStatus(StatusPanel::Operation, QString());
         m_context.ShowStatus(StatusPanel::Operation, QStringLiteral("Modify TCP configuration ok"));
-        const QString updated = DeviceEntry::Make(
-            LanRecords::SafeTag(chosen->tag), DeviceEntry::ModeText(chosen->dhcp), chosen->ip,
-            chosen->mac, DeviceEntry::SubnetText(!sameSubnet));
+        const QString updated =
+            DeviceEntry::Make(LanRecords::SafeTag(chosen->tag), DeviceEntry::ModeText(chosen->dhcp),
+                              chosen->ip, chosen->mac, DeviceEntry::SubnetText(!sameSubnet));
         // The list keeps its order: the rewritten entry may move, and stays selected.
         cbLANDevice->setItemText(index, updated);
         cbLANDevice->setCurrentIndex(
@@ -305,7 +309,8 @@ void LanDevicePanel::btnConfigClick()
 void LanDevicePanel::queryModule()
 {
     btnQueryTCPModInfo->setEnabled(false);
-    m_context.ShowStatus(StatusPanel::Operation, QStringLiteral("Query TCP Module information ..."));
+    m_context.ShowStatus(StatusPanel::Operation,
+                         QStringLiteral("Query TCP Module information ..."));
     const auto bare = ModuleRecords::EmptyInfoTexts();
     lblTCPVersion->setText(bare.version);
     lblTCPDHCP->setText(bare.dhcp);

@@ -1,0 +1,3 @@
+#include "edid/EdidLogging.h"
+
+Q_LOGGING_CATEGORY(lcEdid, "matrix.edid", QtInfoMsg)

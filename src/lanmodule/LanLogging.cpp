@@ -1,0 +1,3 @@
+#include "lanmodule/LanLogging.h"
+
+Q_LOGGING_CATEGORY(lcLan, "matrix.lanmodule", QtInfoMsg)
