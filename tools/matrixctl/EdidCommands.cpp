@@ -135,6 +135,21 @@ std::optional<int> RefuseOutsidePorts(CommandContext &context, Session &session,
     return std::nullopt;
 }
 
+/// A session on the switcher, once its size is known to hold the ports the command names;
+/// nothing, with the failure written and its exit code in `exitCode`, otherwise.
+std::unique_ptr<Session> ConnectFor(CommandContext &context, std::optional<int> input,
+                                    std::optional<int> output, int &exitCode)
+{
+    std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return nullptr;
+    if (const auto refused = RefuseOutsidePorts(context, *session, input, output)) {
+        exitCode = *refused;
+        return nullptr;
+    }
+    return session;
+}
+
 std::optional<int> PortOf(const Place &place)
 {
     return place.kind == Place::Port ? std::optional<int>(place.number) : std::nullopt;
@@ -171,11 +186,9 @@ int RunEdidRead(CommandContext &context)
         return context.usage(QStringLiteral("give the file to write with -o FILE.bin"));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, {}, PortOf(*source), exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, {}, PortOf(*source)))
-        return *refused;
     const std::uint16_t code = source->kind == Place::Port
                                    ? std::uint16_t(EdidPortCodeBase + source->number)
                                    : MemoryCode(source->number);
@@ -216,11 +229,9 @@ int RunEdidWrite(CommandContext &context)
                                   file + QStringLiteral(": EDID data not valid."));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), {}, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
-        return *refused;
 
     EdidPortLists::Target where{EdidSub::DownloadOne, EdidAllInputsCode};
     if (target->kind == Place::All)
@@ -252,11 +263,9 @@ int RunEdidMode(CommandContext &context)
                              QStringLiteral("\"; the modes are:") + ModeList(entries));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), {}, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
-        return *refused;
     // The last entry restores the default EDID: it has no code.
     EdidSession edid(*session);
     const EdidOutcome outcome =
@@ -278,11 +287,9 @@ int RunEdidCopy(CommandContext &context)
             QStringLiteral("copy from an output number to an input number or all"));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), output, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), output))
-        return *refused;
     EdidSession edid(*session);
     const EdidOutcome outcome = edid.operations().copy(*output, PortOf(*target));
     if (outcome != EdidOutcome::Done)
