@@ -1,11 +1,11 @@
 #include "BuildInfo.h"
 #include "CommandLine.h"
 #include "ProgramIcon.h"
-#include "ProgramWindows.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/connection/SerialPortLister.h"
+#include "ProgramWindows.h"
 #include "shell/settings/SettingsLocation.h"
+#include "shell/connection/SerialPortLister.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 

@@ -37,8 +37,8 @@ constexpr int TimerIntervalMs = 1000;
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
 
-constexpr std::array<const char *, StatusPanelCount> PanelNames{"sbConnection", "sbOperation",
-                                                                "sbHint", "sbClock", "sbSpare"};
+constexpr std::array<const char *, StatusPanelCount> PanelNames{
+    "sbConnection", "sbOperation", "sbHint", "sbClock", "sbSpare"};
 constexpr std::array<const char *, StatusPanelCount> PanelAccessibleNames{
     "Connection state", "Operation status", "Hints", "Date and time", "Unused panel"};
 

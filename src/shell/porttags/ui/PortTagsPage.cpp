@@ -32,8 +32,8 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
 {
     const QString caption =
         inputs ? QStringLiteral("Input port tags") : QStringLiteral("Output port tags");
-    auto *group =
-        named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags", caption);
+    auto *group = named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags",
+                        caption);
     auto *grid = new QGridLayout(group);
     auto &fields = inputs ? leInputTag : leOutputTag;
     for (int n = 1; n <= Ports; ++n) {
@@ -58,10 +58,11 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
         field->setVisible(n <= PortTagSet::Ports);
         fields[std::size_t(n - 1)] = field;
     }
-    auto *edit = named(
-        new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"), group),
-        inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
-        inputs ? QStringLiteral("Edit input port tags") : QStringLiteral("Edit output port tags"));
+    auto *edit = named(new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"),
+                                       group),
+                       inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
+                       inputs ? QStringLiteral("Edit input port tags")
+                              : QStringLiteral("Edit output port tags"));
     grid->addWidget(edit, Ports, 1, Qt::AlignRight);
     grid->setRowStretch(Ports + 1, 1);
     grid->setColumnStretch(1, 1);
@@ -128,7 +129,7 @@ void PortTagsPage::applySettings(const AppSettings &)
 void PortTagsPage::collectSettings(AppSettings &settings) const
 {
     TKXCOMControl *link = m_context.link();
-    settings.tags =
-        AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC(),
-                               m_context.portTags().tags()};
+    settings.tags = AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM,
+                                           m_context.CurrentDeviceMAC(),
+                                           m_context.portTags().tags()};
 }
