@@ -20,7 +20,10 @@
 #include "shell/routing/ui/ShowInOutInfo.h"
 #include "shell/settings/SettingsFile.h"
 #include "shell/ui/MainWindow.h"
+#include "ui/ProgramAccessibility.h"
+#include "ui/ProgramFont.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLayout>
 #include <QTabWidget>
@@ -29,6 +32,9 @@
 ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock,
                                PortLister &ports, const SettingsLocation &location)
 {
+    InstallProgramAccessibility();
+    // One font family in every window, message boxes and file dialogs included.
+    QApplication::setFont(ProgramFont());
     m_context = std::make_unique<ShellContext>(transports, clock, ports, location);
     m_form = std::make_unique<TForm1>(*m_context, dialogs);
     // The secondary windows are top-level windows of their own, so that a name used both in
@@ -74,8 +80,8 @@ void ProgramWindows::createPages(Dialogs &dialogs)
         new DeviceStatusView(*m_deviceStatusReader, context.connection(), form.tsGeneral);
     form.tsGeneral->layout()->addWidget(m_deviceStatus);
 
-    m_lanDevices = std::make_unique<LanDevicePanel>(context, dialogs, *m_search, *m_editLAN,
-                                                    *m_enterYes);
+    m_lanDevices =
+        std::make_unique<LanDevicePanel>(context, dialogs, *m_search, *m_editLAN, *m_enterYes);
     m_connection->addDeviceGroup(m_lanDevices->deviceGroup());
     form.tsIR->layout()->addWidget(m_lanDevices->maintenanceColumn());
     m_ir = new IrControl(context, form.tsIR);
@@ -86,8 +92,8 @@ void ProgramWindows::createPages(Dialogs &dialogs)
                                 *m_showInOutInfo, form.tsSetting);
     form.tsSetting->layout()->addWidget(m_routing);
     m_connection->addOption(m_routing->displayTagOption());
-    m_presets = new PresetsView(context, *m_routingController, *m_preSettingEdit, dialogs,
-                                form.tsSetting);
+    m_presets =
+        new PresetsView(context, *m_routingController, *m_preSettingEdit, dialogs, form.tsSetting);
     form.tsSetting->layout()->addWidget(m_presets);
 
     m_firmware = new FirmwarePage(context, dialogs, form.tsFWUpgrade);
@@ -98,9 +104,9 @@ void ProgramWindows::createPages(Dialogs &dialogs)
     form.tsPortTag->layout()->addWidget(m_portTags);
 
     // Where the mouse leaves the routing buttons, the note returns to its idle text.
-    for (QWidget *area : {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.pcContainer),
-                          form.tsSetting, static_cast<QWidget *>(m_presets),
-                          m_presets->presetList()})
+    for (QWidget *area :
+         {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.pcContainer), form.tsSetting,
+          static_cast<QWidget *>(m_presets), m_presets->presetList()})
         m_routing->watchLeaveArea(area);
 }
 

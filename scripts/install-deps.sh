@@ -7,7 +7,11 @@
 #                                              tools (scripts/package-check.sh)
 #   scripts/install-deps.sh browser            ... and the browser test's chromium, its driver
 #                                              and selenium (ctest label browser)
-#   scripts/install-deps.sh fuzz package browser   all, with one apt-get update (.ci/run)
+#   scripts/install-deps.sh atspi              ... and a virtual X screen with the AT-SPI
+#                                              accessibility bus (tests of what screen
+#                                              readers see)
+#   scripts/install-deps.sh fuzz package browser atspi
+#                                              all of them, with one apt-get update (.ci/run)
 set -euo pipefail
 
 packages=(
@@ -20,10 +24,17 @@ packages=(
     fonts-dejavu-core       # text in the offscreen widget tests and screenshots
     fonts-cantarell         # the other font of a stock Debian desktop: texts must fit in both
     iproute2                # ip netns: the broadcast discovery test's own network
+    fonts-liberation        # Liberation Serif, the metric twin of the windows' Times New Roman
 )
 fuzz_packages=(
     clang
     libclang-rt-14-dev      # libFuzzer and the sanitizer runtimes for clang
+)
+atspi_packages=(
+    xvfb                    # xvfb-run: an X screen of a chosen size without a display
+    at-spi2-core            # the accessibility bus and registry screen readers talk to
+    dbus-x11                # a session bus for the X session
+    python3-pyatspi         # the smoke test reads the window as Orca does
 )
 package_packages=(
     dpkg-dev                # dpkg-shlibdeps for CPack's dependency list
@@ -44,7 +55,8 @@ for group in "$@"; do
         fuzz) packages+=("${fuzz_packages[@]}") ;;
         package) packages+=("${package_packages[@]}") ;;
         browser) packages+=("${browser_packages[@]}") ;;
-        *) echo "install-deps.sh: unknown group $group (fuzz, package, browser)" >&2; exit 2 ;;
+        atspi) packages+=("${atspi_packages[@]}") ;;
+        *) echo "install-deps.sh: unknown group $group (fuzz, package, browser, atspi)" >&2; exit 2 ;;
     esac
 done
 

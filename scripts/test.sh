@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-"$(dirname "$0")/install-deps.sh" browser
+"$(dirname "$0")/install-deps.sh" browser atspi
 
 build_dir=build
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

@@ -102,6 +102,16 @@ bool TKXCOMControl::Open()
     return false;
 }
 
+StreamEndpoint::Failure TKXCOMControl::LineFailure() const
+{
+    return stream().failure();
+}
+
+QString TKXCOMControl::LineFailureText() const
+{
+    return stream().errorString();
+}
+
 bool TKXCOMControl::Close()
 {
     if (!Connected())

@@ -46,6 +46,11 @@ public:
     bool Opening() const { return m_opening; }
     bool Configuring() const { return m_configuring; }
 
+    /// Why the line of the current mode last failed to open or was lost, as the system told.
+    StreamEndpoint::Failure LineFailure() const;
+    /// The system's words for that failure; empty when there was none.
+    QString LineFailureText() const;
+
     // Connection and low-level operations.
     bool Open();
     bool Close();

@@ -62,4 +62,15 @@ QString SerialPermissionHint()
     return QStringLiteral("sudo usermod -aG dialout $USER, then log in again");
 }
 
+QString OpenFailureHint(TControlMode mode, StreamEndpoint::Failure reason,
+                        const QString &systemText)
+{
+    QString hint = systemText.section(QStringLiteral(": "), -1).trimmed();
+    if (mode == cmCOM && reason == Reason::Permission) {
+        const QString how = SerialPermissionHint();
+        hint = hint.isEmpty() ? how : hint + QStringLiteral(" - ") + how;
+    }
+    return hint;
+}
+
 } // namespace LinkFailures

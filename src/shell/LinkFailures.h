@@ -55,5 +55,10 @@ std::optional<Failure> ForNotification(int code, qint64 wParam, qint64 lParam, c
 QString InUseText(const QString &where);
 /// What a user who may not open serial ports can do about it.
 QString SerialPermissionHint();
+/// What follows a failed open in the hint panel: the system's reason (its words after the
+/// place they name, which the failure text already names) and, for a serial port this user
+/// may not open, SerialPermissionHint(). Empty when the system gave no reason.
+QString OpenFailureHint(TControlMode mode, StreamEndpoint::Failure reason,
+                        const QString &systemText);
 
 } // namespace LinkFailures

@@ -78,14 +78,20 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
 {
     LinkFailures::Facts facts;
     if (m_link) {
-        facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP()};
+        facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP(),
+                 m_link->LineFailure()};
     }
     if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
         if (failed->shown == LinkFailures::Shown::MessageArea) {
             m_messages->add(failed->text);
         } else {
             ShowStatus(StatusPanel::Operation, failed->text, true);
-            ShowStatus(StatusPanel::Hint, QString());
+            // A failed open keeps the system's reason in sight, with what to do about it.
+            const bool openFailed = code == NotifyOpenCloseFailed && !facts.connected && m_link;
+            ShowStatus(StatusPanel::Hint,
+                       openFailed ? LinkFailures::OpenFailureHint(facts.mode, facts.reason,
+                                                                  m_link->LineFailureText())
+                                  : QString());
         }
         if (code == NotifyPartWriteFailed)
             emit partWriteFailed();

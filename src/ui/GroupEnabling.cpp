@@ -4,10 +4,6 @@
 
 void SetGroupEnabled(QGroupBox *group, bool enabled)
 {
+    // The caption takes the theme's text colour, and its greyed colour while disabled.
     group->setEnabled(enabled);
-    QPalette colours = group->palette();
-    const QColor caption = enabled ? QColor(Qt::black) : QColor(128, 128, 128);
-    colours.setColor(QPalette::WindowText, caption);
-    colours.setColor(QPalette::Text, caption);
-    group->setPalette(colours);
 }

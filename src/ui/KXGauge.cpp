@@ -307,8 +307,21 @@ void TKXGauge::refuse(const QString &message)
     m_dialogs.error(this, message, QStringLiteral("Error"));
 }
 
+QString TKXGauge::accessibleValue() const
+{
+    const QString number = QString::number(percent()) + QLatin1Char('%');
+    return m_caption.isEmpty() ? number : m_caption + QLatin1Char(' ') + number;
+}
+
+std::optional<AccessibleValue::Range> TKXGauge::accessibleRange() const
+{
+    return Range{m_progress, m_minValue, m_maxValue};
+}
+
 void TKXGauge::updateAccessibility()
 {
     setAccessibleName(m_caption.isEmpty() ? QStringLiteral("Progress") : m_caption);
     setAccessibleDescription(QString::number(percent()) + QLatin1Char('%'));
+    AnnounceValueChange(this, m_announced);
+    m_announced = accessibleValue();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/AccessibleValue.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -14,8 +16,9 @@ class QPainter;
 /// and in the font colour (the palette's WindowText) elsewhere.
 ///
 /// Values are written through the setters; a refused value is reported in an "Error"
-/// message box and the property keeps its old value.
-class TKXGauge : public QWidget
+/// message box and the property keeps its old value. Assistive technology reads the caption
+/// with the percent, and the progress as a number.
+class TKXGauge : public QWidget, public AccessibleValue
 {
     Q_OBJECT
     Q_PROPERTY(TOutLine OutLine READ OutLine WRITE setOutLine)
@@ -87,6 +90,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    QString accessibleValue() const override;
+    std::optional<Range> accessibleRange() const override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -98,6 +104,7 @@ private:
 
     Dialogs &m_dialogs;
     QPixmap m_buffer;
+    QString m_announced;
 
     TOutLine m_outLine = olFLAT;
     bool m_transparent = false;

@@ -72,7 +72,10 @@ QString QtDialogs::openFile(QWidget *parent, const QString &filter)
 
 QString QtDialogs::saveFile(QWidget *parent, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), toQtFilter(filter));
+    // The callers ask their own question before they overwrite a file; the dialog's would be
+    // a second one.
+    return QFileDialog::getSaveFileName(parent, QString(), QString(), toQtFilter(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 int QtDialogs::showModal(QDialog *dialog)

@@ -1,10 +1,12 @@
 #include "ContextRig.h"
+
 #include "TestBytes.h"
 #include "TestFiles.h"
 
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
 #include "shell/connection/ConnectionController.h"
+#include "ui/ProgramAccessibility.h"
 
 #include <QVBoxLayout>
 
@@ -21,6 +23,8 @@ ContextRig::ContextRig(const QStringList &ports)
     : context(transports, clock, portLister, LocationIn(dir))
 {
     portLister.names = ports;
+    // The controls reach assistive technology as in the program.
+    InstallProgramAccessibility();
     // As the window's start does with a fresh settings file: serial control mode, the first
     // port chosen, so a command can connect.
     context.connection().rbCOMModeClick();

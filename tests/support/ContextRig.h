@@ -8,6 +8,7 @@
 #include "shell/connection/PortLister.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -20,7 +21,9 @@ class ScriptedPortLister final : public PortLister
 {
 public:
     QStringList ports() const override { return names; }
+    QString describe(const QString &name) const override { return descriptions.value(name); }
     QStringList names;
+    QHash<QString, QString> descriptions;
 };
 
 /// Makes a fake serial port answer every command frame like a switcher that accepts it: the

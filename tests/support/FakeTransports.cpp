@@ -10,8 +10,9 @@ void FakeStreamEndpoint::startOpen()
 {
     ++openCalls;
     auto finish = [this] {
+        m_failure = openFails ? openFailure : Failure::None;
         if (openFails) {
-            m_error = QStringLiteral("cannot open ") + m_target;
+            m_error = openError.isEmpty() ? QStringLiteral("cannot open ") + m_target : openError;
             m_state = State::Closed;
             emit errorOccurred();
         } else {

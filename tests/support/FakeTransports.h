@@ -33,11 +33,15 @@ public:
     bool hasError() const override { return !m_error.isEmpty(); }
     QString errorString() const override { return m_error; }
     void clearError() override { m_error.clear(); }
+    Failure failure() const override { return m_failure; }
 
     // Script.
     /// Called with every write; typically answers with deliver().
     std::function<void(const QByteArray &written)> responder;
     bool openFails = false;
+    /// How a failed open fails: the reason and the system's words for it.
+    Failure openFailure = Failure::Other;
+    QString openError;
     /// A connect that takes this long (virtual) before it succeeds or fails; 0 = at once.
     std::chrono::milliseconds connectDelay{0};
     bool failWrites = false;
@@ -61,6 +65,7 @@ private:
     State m_state = State::Closed;
     QByteArray m_inbound;
     QString m_error;
+    Failure m_failure = Failure::None;
 };
 
 /// A scripted UDP socket.

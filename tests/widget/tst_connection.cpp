@@ -9,9 +9,11 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
+#include "shell/LinkFailures.h"
 #include "shell/StatusBoard.h"
 #include "shell/TextLog.h"
 #include "shell/connection/ConnectionController.h"
+#include "shell/connection/SerialPortText.h"
 #include "shell/connection/ui/ConnectionPanel.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/settings/SettingsFile.h"
@@ -19,6 +21,7 @@
 #include "shell/ui/MainWindow.h"
 #include "ui/SortedComboBox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -66,8 +69,8 @@ struct ModeControls
     QStringList any;
 };
 
-/// Every named control under `root` is enabled as expected; a group's caption is black when
-/// enabled and grey when not.
+/// Every named control under `root` is enabled as expected; a group's caption takes the
+/// theme's text colour, greyed when disabled.
 void ExpectModeControls(const QWidget *root, const ModeControls &names, bool com, bool lan,
                         bool any)
 {
@@ -76,10 +79,12 @@ void ExpectModeControls(const QWidget *root, const ModeControls &names, bool com
             const auto *control = root->findChild<QWidget *>(name);
             QVERIFY2(control, qPrintable(name));
             QVERIFY2(control->isEnabled() == enabled, qPrintable(name));
-            if (const auto *group = qobject_cast<const QGroupBox *>(control))
-                QVERIFY2(group->palette().color(QPalette::WindowText) ==
-                             (enabled ? QColor(Qt::black) : QColor(128, 128, 128)),
+            if (const auto *group = qobject_cast<const QGroupBox *>(control)) {
+                const auto state = enabled ? QPalette::Active : QPalette::Disabled;
+                QVERIFY2(group->palette().color(state, QPalette::WindowText) ==
+                             QApplication::palette(group).color(state, QPalette::WindowText),
                          qPrintable(name));
+            }
         }
     };
     check(names.com, com);
@@ -123,6 +128,11 @@ private slots:
     void portListRebuildRules();
     void vanishedPortClosesConnection();
     void emptyPortList();
+    void portDescriptions_data();
+    void portDescriptions();
+    void portListShowsWhatTheSystemKnows();
+    void openFailureKeepsItsReason_data();
+    void openFailureKeepsItsReason();
     void connectToggles();
     void modeSwitchClosesAndReloadsTags();
     void lanModeIgnoredWhileSearching();
@@ -234,6 +244,92 @@ void TestConnection::emptyPortList()
     QCOMPARE(rig.shell.serial().target(), QString());
     QCOMPARE(rig.status(StatusPanel::Operation), QStringLiteral("Open COM [] failed"));
     QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("Disconnect"));
+}
+
+void TestConnection::portDescriptions_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("manufacturer");
+    QTest::addColumn<QString>("serialNumber");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("all three") << "FT232R USB UART"
+                               << "FTDI"
+                               << "A50285BI"
+                               << "FT232R USB UART (FTDI, A50285BI)";
+    QTest::newRow("manufacturer in the description") << "FTDI FT232R"
+                                                     << "ftdi"
+                                                     << ""
+                                                     << "FTDI FT232R";
+    QTest::newRow("manufacturer only") << ""
+                                       << "Prolific"
+                                       << ""
+                                       << "Prolific";
+    QTest::newRow("serial number only") << ""
+                                        << ""
+                                        << "0001"
+                                        << "0001";
+    QTest::newRow("nothing known") << ""
+                                   << ""
+                                   << ""
+                                   << "";
+}
+
+void TestConnection::portDescriptions()
+{
+    QFETCH(QString, description);
+    QFETCH(QString, manufacturer);
+    QFETCH(QString, serialNumber);
+    QFETCH(QString, shown);
+    QCOMPARE(SerialPortDescription(description, manufacturer, serialNumber), shown);
+}
+
+void TestConnection::portListShowsWhatTheSystemKnows()
+{
+    PanelRig rig({QStringLiteral("ttyS0")});
+    rig.shell.portLister.descriptions.insert(QStringLiteral("ttyUSB0"),
+                                             QStringLiteral("FT232R USB UART"));
+    rig.shell.portLister.names = {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")};
+    rig.controller().RefreshComPortList();
+    QCOMPARE(ComboItems(rig.ports()), (QStringList{"ttyS0", "ttyUSB0 - FT232R USB UART"}));
+
+    // The port is opened and stored by its name.
+    rig.ports()->setCurrentIndex(1);
+    rig.connectButton()->click();
+    QCOMPARE(rig.shell.serial().target(), QStringLiteral("ttyUSB0"));
+    QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("ttyUSB0: Connected"));
+    rig.context().settings().addPart(rig.panel);
+    QVERIFY(rig.context().settings().SaveSettings().ok());
+    QVERIFY(rig.shell.readSettings().contains("Name=ttyUSB0\r\n"));
+}
+
+void TestConnection::openFailureKeepsItsReason_data()
+{
+    using Failure = StreamEndpoint::Failure;
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("permission") << int(Failure::Permission) << "/dev/ttyUSB0: Permission denied"
+                                << "Permission denied - " + LinkFailures::SerialPermissionHint();
+    QTest::newRow("busy") << int(Failure::Busy) << "/dev/ttyUSB0: Device or resource busy"
+                          << "Device or resource busy";
+    QTest::newRow("gone") << int(Failure::NotFound) << "/dev/ttyUSB0: No such file or directory"
+                          << "No such file or directory";
+}
+
+void TestConnection::openFailureKeepsItsReason()
+{
+    QFETCH(int, failure);
+    QFETCH(QString, system);
+    QFETCH(QString, hint);
+    PanelRig rig;
+    rig.ports()->setCurrentIndex(1);
+    FakeStreamEndpoint &port = rig.shell.serial();
+    port.openFails = true;
+    port.openFailure = StreamEndpoint::Failure(failure);
+    port.openError = system;
+    rig.connectButton()->click();
+    QCOMPARE(rig.status(StatusPanel::Operation), QStringLiteral("Open COM [ttyUSB0] failed"));
+    QCOMPARE(rig.status(StatusPanel::Hint), hint);
 }
 
 void TestConnection::connectToggles()

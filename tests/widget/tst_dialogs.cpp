@@ -2,9 +2,15 @@
 
 #include "ScriptedDialogs.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using Kind = ScriptedDialogs::Kind;
 
@@ -17,6 +23,7 @@ private slots:
     void convertsFiltersForTheFileDialog();
     void scriptedAnswersInOrderThenSafeDefaults();
     void scriptedModalHandlerFillsTheWindow();
+    void savingOverAFileAsksNoQuestionOfItsOwn();
 };
 
 void TestDialogs::convertsFiltersForTheFileDialog_data()
@@ -112,6 +119,50 @@ void TestDialogs::scriptedModalHandlerFillsTheWindow()
     QCOMPARE(dialogs.showModal(&window), int(QDialog::Rejected));
     QCOMPARE(window.result(), int(QDialog::Rejected));
     QCOMPARE(dialogs.defaultedCount(), 1);
+}
+
+void TestDialogs::savingOverAFileAsksNoQuestionOfItsOwn()
+{
+    // The program asks its own question before it overwrites a file (the EDID page, the
+    // merged firmware): the file dialog must not ask one before it.
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("edid.bin"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    QStringList questions;
+    bool confirmsItself = true;
+    int tries = 0;
+    // Plays the operator: picks the existing file in the dialog, and notes (and answers) any
+    // question that pops up on top of it.
+    QTimer operatorHand;
+    operatorHand.setInterval(20);
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            questions << box->text();
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
+            return;
+        }
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            confirmsItself = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            if (++tries > 50) { // never hang the test on a dialog
+                dialog->reject();
+                return;
+            }
+            // Typed into the dialog's name field, as the operator does.
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name->setText(existing);
+            static_cast<QDialog *>(dialog)->accept(); // the file dialog's own checks run
+        }
+    });
+    operatorHand.start();
+    QtDialogs dialogs;
+    const QString chosen = dialogs.saveFile(nullptr, QStringLiteral("Binary file(*.bin)|*.bin"));
+    operatorHand.stop();
+    QCOMPARE(chosen, existing);
+    QVERIFY(!confirmsItself);
+    QCOMPARE(questions, QStringList());
 }
 
 QTEST_MAIN(TestDialogs)

@@ -16,6 +16,7 @@
 #include "shell/ui/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -120,6 +121,7 @@ private slots:
     void findersByTag();
     void applyingStopsAtTheFirstFailedRoute();
     void applyingSkipsOutputsWithoutValidInput();
+    void typedNamesKeepTheirLetters();
 };
 
 void TestPresets::listLayout()
@@ -458,6 +460,37 @@ void TestPresets::applyingSkipsOutputsWithoutValidInput()
     QCOMPARE(p.rig.context.status().text(StatusPanel::Hint),
              QStringLiteral("Pre-Setting [Hall]: Output2, Output3 have no valid input, skipped"));
     QVERIFY(!p.routing.RoutingAborted);
+}
+
+void TestPresets::typedNamesKeepTheirLetters()
+{
+    Pages p("[In device name]\nDevice1=Player\nDevice2=Camera\n");
+    p.rig.dialogs.pushModal(confirmWith([](Editor &editor) {
+        // Typed letter by letter, the way a keyboard or desktop automation types; the box
+        // then loses the focus (Tab), or Enter confirms it.
+        const QList<QPair<QString, Qt::Key>> typed{
+            {QStringLiteral("player"), Qt::Key_Tab},
+            {QStringLiteral("camera"), Qt::Key_Return},
+            {QStringLiteral("PLAY"), Qt::Key_Return},
+        };
+        for (int n = 0; n < typed.size(); ++n) {
+            QLineEdit *field = editor.cbDevNameOfInput[std::size_t(n)]->lineEdit();
+            QTest::keyClicks(field, typed[n].first);
+            QCOMPARE(field->text(), typed[n].first);
+            QTest::keyClick(field, typed[n].second);
+            QCOMPARE(field->text(), typed[n].first);
+            // A screen reader still names the box by its label, and reads the text as typed.
+            QAccessibleInterface *box =
+                QAccessible::queryAccessibleInterface(editor.cbDevNameOfInput[std::size_t(n)]);
+            QCOMPARE(box->text(QAccessible::Name),
+                     QStringLiteral("Device name connect Input") + QString::number(n + 1));
+            QCOMPARE(box->text(QAccessible::Value), typed[n].first);
+        }
+    }));
+    p.tagButton("btnEditInputPortTag")->click();
+    QCOMPARE(p.tag(1), QStringLiteral("player"));
+    QCOMPARE(p.tag(2), QStringLiteral("camera"));
+    QCOMPARE(p.tag(3), QStringLiteral("PLAY"));
 }
 
 QTEST_MAIN(TestPresets)

@@ -140,6 +140,7 @@ private slots:
     void popupRunStopsAtFirstFailure();
     void noteLineNamesThePorts();
     void tagWindowOnlyOverInputButtonsWithTags();
+    void tagWindowClosesWhenThePointerOrTheFocusGoes();
 };
 
 void TestRoutingView::controlsAndFinders()
@@ -587,6 +588,35 @@ void TestRoutingView::tagWindowOnlyOverInputButtonsWithTags()
     Hover(button);
     QTest::mouseClick(label, Qt::LeftButton);
     QVERIFY(!info->isVisible());
+}
+
+void TestRoutingView::tagWindowClosesWhenThePointerOrTheFocusGoes()
+{
+    Routed r;
+    r.start({1, 2, 3, 4});
+    SetTag(r.rig.context, 1, QStringLiteral("Player"));
+    r.view.displayTagOption()->setChecked(true);
+    QAbstractButton *button = r.button(1, 2);
+    // Opens the window over the button, then does `what`: true when the window was open and
+    // is closed after.
+    const auto openThenDo = [&](const std::function<void()> &what) {
+        Hover(button);
+        const bool opened = r.info.isVisible();
+        what();
+        return opened && !r.info.isVisible();
+    };
+    // The pointer leaves the button for a place that sends no mouse move (another window).
+    QVERIFY(openThenDo([&] {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, &leave);
+    }));
+    // The window loses the focus.
+    QVERIFY(openThenDo([&] {
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&r.view, &deactivate);
+    }));
+    // The page changes: the view is hidden with its page.
+    QVERIFY(openThenDo([&] { r.rig.window.hide(); }));
 }
 
 QTEST_MAIN(TestRoutingView)

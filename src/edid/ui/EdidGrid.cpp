@@ -1,6 +1,8 @@
 #include "edid/ui/EdidGrid.h"
 
 #include "edid/EdidBlock.h"
+#include "ui/AccessibleValue.h"
+#include "ui/ProgramFont.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -25,9 +27,7 @@ EdidGrid::EdidGrid(QWidget *parent) : QTableWidget(Side, Side, parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
 
-    QFont cellFont(QStringLiteral("Times New Roman"));
-    cellFont.setPixelSize(14);
-    setFont(cellFont);
+    setFont(ProgramFont(14));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Button));
     setPalette(colours);
@@ -85,8 +85,10 @@ void EdidGrid::setCellText(int row, int column, const QString &text, bool header
             cell->setBackground(palette().color(QPalette::Midlight));
         setItem(row, column, cell);
     }
-    if (cell->text() != text)
+    if (cell->text() != text) {
         cell->setText(text);
+        AnnounceCellChange(this, row, column);
+    }
 }
 
 void EdidGrid::writeHeaders()

@@ -6,7 +6,7 @@
 #include "lanmodule/ui/OctetField.h"
 #include "ui/Dialogs.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -151,10 +151,11 @@ void TfrmEditLAN::SetMACEditable(bool editable)
 {
     for (MACField *field : edtMACFields) {
         field->setReadOnly(!editable);
-        QPalette palette = field->palette();
-        palette.setColor(QPalette::Base,
-                         editable ? QColor(Qt::white) : palette.color(QPalette::Button));
-        field->setPalette(palette);
+        // A field that cannot be edited shows the button face, as labels do.
+        QPalette colours = QApplication::palette(field);
+        if (!editable)
+            colours.setColor(QPalette::Base, colours.color(QPalette::Button));
+        field->setPalette(colours);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "shell/ShellContext.h"
 #include "shell/TextLog.h"
 #include "shell/connection/PortLister.h"
+#include "shell/connection/SerialPortText.h"
 #include "shell/porttags/PortTagsModel.h"
 
 #include <chrono>
@@ -67,6 +68,9 @@ void ConnectionController::RefreshComPortList()
         return;
 
     m_ports = listed;
+    m_portTexts.clear();
+    for (const QString &name : std::as_const(m_ports))
+        m_portTexts.append(PortListText(name, m_context.portLister().describe(name)));
     m_selected = -1;
     emit portsChanged();
     TKXCOMControl *link = m_context.link();

@@ -18,6 +18,8 @@ public:
 
     // Serial ports.
     const QStringList &ports() const { return m_ports; }
+    /// The ports as the list shows them: "ttyUSB0 - FT232R USB UART", in the order of ports().
+    const QStringList &portTexts() const { return m_portTexts; }
     /// The chosen port's position in ports(), or -1.
     int selectedPort() const { return m_selected; }
     QString selectedPortName() const;
@@ -54,6 +56,7 @@ private:
 
     ShellContext &m_context;
     QStringList m_ports;
+    QStringList m_portTexts;
     int m_selected = -1;
     bool m_lanSelected = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 /// The system's serial port names, in a stable order. The program lists the real ports;
@@ -9,4 +10,11 @@ class PortLister
 public:
     virtual ~PortLister() = default;
     virtual QStringList ports() const = 0;
+    /// What the system knows about a port of the last list, for people ("FT232R USB UART");
+    /// empty when it knows nothing. The port is still opened and stored by its name.
+    virtual QString describe(const QString &name) const
+    {
+        Q_UNUSED(name);
+        return {};
+    }
 };

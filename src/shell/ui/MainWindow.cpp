@@ -12,10 +12,10 @@
 #include "shell/settings/SettingsFile.h"
 #include "shell/ui/StatusBarPanel.h"
 #include "ui/Dialogs.h"
+#include "ui/ProgramFont.h"
 #include "ui/TextLogBinding.h"
 #include "ui/WidgetNames.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -33,6 +34,7 @@
 namespace {
 
 constexpr int TimerIntervalMs = 1000;
+constexpr int StatusFontPixels = 14;
 
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
@@ -62,10 +64,7 @@ void TForm1::buildWindow()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPixelSize(16);
-    setFont(font);
-    setAccessibleName(QStringLiteral("HDMI matrix controller"));
+    setFont(ProgramFont());
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("pnlClient"));
@@ -98,7 +97,12 @@ void TForm1::buildWindow()
     connect(pcContainer, &QTabWidget::currentChanged, this, &TForm1::pageChanged);
 
     buildDiagnosticColumn(central);
-    setCentralWidget(central);
+    // On a small screen (or a large font) the pages keep their size and the client scrolls.
+    auto *client = named(new QScrollArea(this), "sbxClient", QStringLiteral("Window content"));
+    client->setFrameShape(QFrame::NoFrame);
+    client->setWidgetResizable(true);
+    client->setWidget(central);
+    setCentralWidget(client);
     buildStatusBar();
 
     tmr = new QTimer(this);
@@ -106,20 +110,24 @@ void TForm1::buildWindow()
     tmr->setInterval(TimerIntervalMs);
     connect(tmr, &QTimer::timeout, this, &TForm1::tmrTimer);
 
-    setFixedSize(ClientWidth, ClientHeight);
+    setMinimumSize(MinimumWidth, MinimumHeight);
+    resize(ClientWidth, ClientHeight);
 }
 
 void TForm1::buildStatusBar()
 {
     sb = named(new QStatusBar(this), "sb", QStringLiteral("Status bar"));
     sb->setSizeGripEnabled(false);
-    // The panels have fixed widths; the window's large serif font would clip the clock.
-    sb->setFont(QApplication::font());
+    // The window's family, a little smaller: the panels are narrow.
+    sb->setFont(ProgramFont(StatusFontPixels));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         const Qt::Alignment alignment = i == 3 ? Qt::AlignHCenter : Qt::AlignLeft;
         auto *panel = named(new StatusBarPanel(PanelWidths[i], alignment, sb), PanelNames[i],
                             QLatin1String(PanelAccessibleNames[i]));
-        sb->addWidget(panel);
+        const bool hints = i == 2;
+        if (hints)
+            panel->setStretching(HintPanelMinimumWidth);
+        sb->addWidget(panel, hints ? 1 : 0);
         m_panels[i] = panel;
     }
     m_panels[1]->setDrawer(
@@ -160,7 +168,6 @@ void TForm1::FormCreate()
         widget->setEnabled(false);
         widget->hide();
     }
-    setFixedWidth(ClientWidth);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -172,9 +179,23 @@ void TForm1::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    if (QScreen *display = screen())
-        move(display->availableGeometry().center() - rect().center());
+    placeOnScreen();
     FormShow();
+}
+
+void TForm1::placeOnScreen()
+{
+    const QScreen *display = screen();
+    if (!display)
+        return;
+    const QRect free = display->availableGeometry();
+    // The window manager's frame, where it is known already.
+    const QSize frame = frameGeometry().size() - size();
+    resize(size().boundedTo(free.size() - frame).expandedTo(minimumSize()));
+    const QSize outer = size() + frame;
+    const int x = std::max(free.left(), free.center().x() - outer.width() / 2);
+    const int y = std::max(free.top(), free.center().y() - outer.height() / 2);
+    move(x, y);
 }
 
 void TForm1::FormShow()
@@ -299,7 +320,7 @@ void TForm1::ShowStatus(int panel, const QString &text, bool blink)
 void TForm1::showStatusChange(StatusPanel panel, bool paintNow)
 {
     StatusBarPanel *target = statusPanel(int(panel));
-    target->setText(m_context.status().text(panel));
+    target->showText(m_context.status().text(panel));
     // Only the panel that changed: the operation texts come while the thread is busy, and
     // painting the whole bar between the exchanges of a transfer costs half a millisecond.
     if (paintNow)
@@ -308,13 +329,15 @@ void TForm1::showStatusChange(StatusPanel panel, bool paintNow)
 
 void TForm1::sbDrawPanel(QPainter &painter, const QRect &rect)
 {
+    // A failure stays white on red in every theme; otherwise the theme's button colours.
     const bool normal = m_context.status().normal();
-    const QColor fill = normal ? palette().color(QPalette::Button) : QColor(Qt::red);
-    const QColor ink = normal ? QColor(Qt::black) : QColor(Qt::white);
+    const QPalette &colours = m_panels[1]->palette();
+    const QColor fill = normal ? colours.color(QPalette::Button) : QColor(Qt::red);
+    const QColor ink = normal ? colours.color(QPalette::ButtonText) : QColor(Qt::white);
     painter.fillRect(rect, fill);
     painter.setPen(ink);
     painter.setFont(m_panels[1]->font());
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, m_panels[1]->text());
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop, m_panels[1]->fittedText());
 }
 
 // ---------------------------------------------------------------------------------------------

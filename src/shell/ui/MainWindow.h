@@ -32,9 +32,16 @@ public:
     TForm1(ShellContext &context, Dialogs &dialogs, QWidget *parent = nullptr);
     ~TForm1() override;
 
+    /// The size the window opens with when the screen has room for it.
     static constexpr int ClientWidth = 1025;
     static constexpr int ClientHeight = 580;
+    /// The window can be made this small (a 1366 x 768 screen at 150 % has 910 x 512 points);
+    /// the pages then scroll.
+    static constexpr int MinimumWidth = 800;
+    static constexpr int MinimumHeight = 420;
     static constexpr std::array<int, StatusPanelCount> PanelWidths{185, 235, 300, 135, 50};
+    /// The hint panel (3) takes the room the others leave, but never less than this.
+    static constexpr int HintPanelMinimumWidth = 200;
 
     ShellContext &context() const { return m_context; }
     Dialogs &dialogs() const { return m_dialogs; }
@@ -116,6 +123,8 @@ private:
     void buildWindow();
     void buildStatusBar();
     void buildDiagnosticColumn(QWidget *central);
+    /// Fits the window into the screen's free area and centres it there.
+    void placeOnScreen();
     void FormCreate();
     void pageChanged(int index);
     void showStatusChange(StatusPanel panel, bool paintNow);

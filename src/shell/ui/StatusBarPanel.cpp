@@ -1,23 +1,44 @@
 #include "shell/ui/StatusBarPanel.h"
 
 #include <QPainter>
+#include <QStyle>
 
-StatusBarPanel::StatusBarPanel(int width, Qt::Alignment alignment, QWidget *parent) : QLabel(parent)
+StatusBarPanel::StatusBarPanel(int width, Qt::Alignment alignment, QWidget *parent)
+    : ValueLabel(parent)
 {
     setFixedWidth(width);
     setAlignment(alignment | Qt::AlignVCenter);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setTextFormat(Qt::PlainText);
-    // A long status text must not widen the panel (and with it the fixed-size window).
+    // A long status text must not widen the panel (and with it the window).
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+}
+
+void StatusBarPanel::setStretching(int minimumWidth)
+{
+    setMinimumWidth(minimumWidth);
+    setMaximumWidth(QWIDGETSIZE_MAX);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QString StatusBarPanel::fittedText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
 }
 
 void StatusBarPanel::paintEvent(QPaintEvent *event)
 {
-    if (!m_drawer) {
-        QLabel::paintEvent(event);
+    const QString fitted = fittedText();
+    const QString tip = fitted == text() ? QString() : text();
+    if (toolTip() != tip)
+        setToolTip(tip);
+    if (m_drawer) {
+        QPainter painter(this);
+        m_drawer(painter, contentsRect());
         return;
     }
+    QFrame::paintEvent(event);
     QPainter painter(this);
-    m_drawer(painter, contentsRect());
+    style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),
+                          fitted, foregroundRole());
 }

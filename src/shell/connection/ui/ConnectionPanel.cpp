@@ -106,7 +106,7 @@ void ConnectionPanel::buildConnectionGroup()
     imgOpen->setFixedSize(PictureSize, PictureSize);
     imgOpen->hide();
     btnConnect = named(new QPushButton(QStringLiteral("&Connect"), GroupBox10), "btnConnect",
-                       QStringLiteral("Connect or disconnect"));
+                       QStringLiteral("Connect"));
     connect(btnConnect, &QPushButton::clicked, &m_controller,
             &ConnectionController::btnConnectClick);
     // Wide enough for the longer of its two captions, so it does not jump or clip.
@@ -135,7 +135,7 @@ void ConnectionPanel::showPorts()
 {
     const QSignalBlocker blocker(cbCOMList);
     cbCOMList->clear();
-    cbCOMList->addItems(m_controller.ports());
+    cbCOMList->addItems(m_controller.portTexts());
     cbCOMList->setCurrentIndex(m_controller.selectedPort());
 }
 
@@ -145,6 +145,9 @@ void ConnectionPanel::showConnection(bool connected)
     imgOpen->setVisible(connected);
     imgClose->setVisible(!connected);
     btnConnect->setText(connected ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
+    // A screen reader says what the button does now.
+    btnConnect->setAccessibleName(connected ? QStringLiteral("Disconnect")
+                                            : QStringLiteral("Connect"));
 }
 
 void ConnectionPanel::showOpening(bool opening)

@@ -2,6 +2,7 @@
 
 #include "shell/connection/ConnectionController.h"
 #include "shell/devicestatus/DeviceStatusReader.h"
+#include "ui/ValueLabel.h"
 #include "ui/WidgetNames.h"
 
 #include <QFrame>
@@ -19,16 +20,16 @@ constexpr std::array<int, DeviceStatusView::PortCount> InputLabelNumbers{7,  8, 
 constexpr std::array<int, DeviceStatusView::PortCount> OutputLabelNumbers{22, 21, 20, 19,
                                                                           18, 17, 16, 15};
 
-QLabel *makeLine(QWidget *parent, const QString &name, const QString &accessibleName)
+ValueLabel *makeLine(QWidget *parent, const QString &name, const QString &accessibleName)
 {
-    auto *label = named(new QLabel(parent), name, accessibleName);
+    auto *label = named(new ValueLabel(parent), name, accessibleName);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
-void showLine(QLabel *label, const StatusLine &line)
+void showLine(ValueLabel *label, const StatusLine &line)
 {
-    label->setText(line.text);
+    label->showText(line.text);
     if (label->font().bold() != line.bold) {
         QFont font = label->font();
         font.setBold(line.bold);
@@ -84,12 +85,12 @@ void DeviceStatusView::buildInfoGroup()
 
     for (int port = 1; port <= PortCount; ++port) {
         const auto index = std::size_t(port - 1);
-        QLabel *input = makeLine(
-            group, QStringLiteral("Label") + QString::number(InputLabelNumbers[index]),
-            DeviceStatusReader::portName(false, port) + QStringLiteral(" connection"));
-        QLabel *output = makeLine(
-            group, QStringLiteral("Label") + QString::number(OutputLabelNumbers[index]),
-            DeviceStatusReader::portName(true, port) + QStringLiteral(" connection"));
+        ValueLabel *input =
+            makeLine(group, QStringLiteral("Label") + QString::number(InputLabelNumbers[index]),
+                     DeviceStatusReader::portName(false, port) + QStringLiteral(" connection"));
+        ValueLabel *output =
+            makeLine(group, QStringLiteral("Label") + QString::number(OutputLabelNumbers[index]),
+                     DeviceStatusReader::portName(true, port) + QStringLiteral(" connection"));
         input->setProperty("Tag", InputLineTag + port);
         output->setProperty("Tag", OutputLineTag + port);
         // The lines of ports 5-8 exist but are never shown.

@@ -10,6 +10,7 @@ class ConnectionController;
 class DeviceStatusReader;
 class QGroupBox;
 class QLabel;
+class ValueLabel;
 class QPushButton;
 
 /// The device information column of the General page: the "Device status" button and the
@@ -38,10 +39,10 @@ private:
 
     DeviceStatusReader &m_reader;
     QPushButton *btnGetDevStatus = nullptr;
-    QLabel *lblDevice = nullptr;
-    QLabel *lblVersion = nullptr;
+    ValueLabel *lblDevice = nullptr;
+    ValueLabel *lblVersion = nullptr;
     /// Label7..Label10, Label11..Label14.
-    std::array<QLabel *, PortCount> m_inputLines{};
+    std::array<ValueLabel *, PortCount> m_inputLines{};
     /// Label22, Label21, Label20, Label19, Label18, Label17, Label16, Label15.
-    std::array<QLabel *, PortCount> m_outputLines{};
+    std::array<ValueLabel *, PortCount> m_outputLines{};
 };

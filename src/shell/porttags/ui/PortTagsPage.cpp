@@ -6,6 +6,7 @@
 #include "shell/porttags/TagEditor.h"
 #include "shell/settings/AppSettings.h"
 #include "ui/Dialogs.h"
+#include "ui/ReadOnlyField.h"
 #include "ui/WidgetNames.h"
 
 #include <QGridLayout>
@@ -32,8 +33,8 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
 {
     const QString caption =
         inputs ? QStringLiteral("Input port tags") : QStringLiteral("Output port tags");
-    auto *group = named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags",
-                        caption);
+    auto *group =
+        named(new QGroupBox(caption, this), inputs ? "gbInputTags" : "gbOutputTags", caption);
     auto *grid = new QGridLayout(group);
     auto &fields = inputs ? leInputTag : leOutputTag;
     for (int n = 1; n <= Ports; ++n) {
@@ -42,13 +43,8 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
                                     : QStringLiteral("leOutput") + number + QStringLiteral("Tag");
         const QString text = inputs ? QStringLiteral("Tag of Input") + number
                                     : QStringLiteral("Tag of Output") + number;
-        auto *field = named(new QLineEdit(group), name, text);
-        field->setReadOnly(true);
+        auto *field = named(new ReadOnlyField(group), name, text);
         field->setProperty("Tag", inputs ? n : OutputTagBase + n);
-        // Read-only fields show the button face, as labels do.
-        QPalette colours = field->palette();
-        colours.setColor(QPalette::Base, colours.color(QPalette::Button));
-        field->setPalette(colours);
         auto *label = new QLabel(text, group);
         label->setObjectName(name + QStringLiteral("Label"));
         label->setBuddy(field);
@@ -58,11 +54,10 @@ QGroupBox *PortTagsPage::buildGroup(bool inputs)
         field->setVisible(n <= PortTagSet::Ports);
         fields[std::size_t(n - 1)] = field;
     }
-    auto *edit = named(new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"),
-                                       group),
-                       inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
-                       inputs ? QStringLiteral("Edit input port tags")
-                              : QStringLiteral("Edit output port tags"));
+    auto *edit = named(
+        new QPushButton(inputs ? QStringLiteral("&Edit") : QStringLiteral("E&dit"), group),
+        inputs ? "btnEditInputPortTag" : "btnEditOutputPortTag",
+        inputs ? QStringLiteral("Edit input port tags") : QStringLiteral("Edit output port tags"));
     grid->addWidget(edit, Ports, 1, Qt::AlignRight);
     grid->setRowStretch(Ports + 1, 1);
     grid->setColumnStretch(1, 1);
@@ -129,7 +124,7 @@ void PortTagsPage::applySettings(const AppSettings &)
 void PortTagsPage::collectSettings(AppSettings &settings) const
 {
     TKXCOMControl *link = m_context.link();
-    settings.tags = AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM,
-                                           m_context.CurrentDeviceMAC(),
-                                           m_context.portTags().tags()};
+    settings.tags =
+        AppSettings::TagsInUse{link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC(),
+                               m_context.portTags().tags()};
 }

@@ -3,8 +3,9 @@
 
 #include "shell/presets/PresetValue.h"
 #include "shell/settings/AppSettings.h"
-#include "ui/SortedComboBox.h"
 #include "ui/Dialogs.h"
+#include "ui/EditableBoxes.h"
+#include "ui/SortedComboBox.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -111,9 +112,8 @@ void TfrmPreSettingEdit::buildOutputSetting()
         auto *label =
             named(new QLabel(outputLabel(n, {}), gbOutputSetting),
                   QStringLiteral("lblOutput") + number, QStringLiteral("Output") + number);
-        auto *box =
-            named(new QComboBox(gbOutputSetting), QStringLiteral("cbFromDeviceOfOutput") + number,
-                  QStringLiteral("Input for output ") + number);
+        auto *box = named(new QComboBox(gbOutputSetting),
+                          QStringLiteral("cbFromDeviceOfOutput") + number, label->text());
         setEditorTag(label, OutputSettingTagBase + n);
         setEditorTag(box, OutputSettingTagBase + n);
         label->setBuddy(box);
@@ -150,6 +150,7 @@ void TfrmPreSettingEdit::buildPortTagGroup(bool inputs)
                           text);
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
+        KeepTypedLetters(box);
         setEditorTag(box, tag);
         auto *label = new QLabel(text, group);
         label->setObjectName(inputs ? QStringLiteral("lblDevNameOfInput") + number
@@ -260,7 +261,10 @@ void TfrmPreSettingEdit::PrepareOutputSettingEditor(
         QComboBox *box = cbFromDeviceOfOutput[std::size_t(n - 1)];
         box->clear();
         box->addItems(sources);
-        lblOutput[std::size_t(n - 1)]->setText(outputLabel(n, outputTags[std::size_t(n - 1)]));
+        const QString label = outputLabel(n, outputTags[std::size_t(n - 1)]);
+        lblOutput[std::size_t(n - 1)]->setText(label);
+        // Screen readers name the list by the label beside it.
+        box->setAccessibleName(label);
     }
     cbFromDeviceOfAllOutput->clear();
     cbFromDeviceOfAllOutput->addItem(SelectInput);
@@ -363,14 +367,13 @@ void TfrmPreSettingEdit::removeName(const NameKind &kind, int index)
         return;
     for (int n = 0; n < ShownPorts; ++n) {
         if (n != index && kind.boxes[std::size_t(n)]->currentText() == text) {
-            m_dialogs.information(
-                this, kind.word + QStringLiteral(" port tag in use, can't be deleted."));
+            m_dialogs.information(this, kind.word +
+                                            QStringLiteral(" port tag in use, can't be deleted."));
             return;
         }
     }
     if (!m_dialogs.confirm(this, QStringLiteral("Sure to delete ") + kind.word +
-                                     QStringLiteral(" port tag: [") + text +
-                                     QStringLiteral("] ?")))
+                                     QStringLiteral(" port tag: [") + text + QStringLiteral("] ?")))
         return;
     for (int n = 0; n < ShownPorts; ++n) {
         QComboBox *other = kind.boxes[std::size_t(n)];

@@ -26,8 +26,16 @@ void TLCD99::setDigitCount(int places)
 
 void TLCD99::setText(const QString &text)
 {
+    const QString before = accessibleValue();
     m_text = text;
     refresh();
+    AnnounceValueChange(this, before);
+}
+
+QString TLCD99::accessibleValue() const
+{
+    const QString input = QStringLiteral("Input ") + m_text;
+    return accessibleName().isEmpty() ? input : accessibleName() + QStringLiteral(": ") + input;
 }
 
 void TLCD99::refresh()

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "ui/AccessibleValue.h"
+
 #include <QLCDNumber>
 #include <QString>
 
 /// A seven-segment digit display, red segments on black, that shows a decimal text. It
 /// keeps the text it was given, so the number shown can be read back; a text longer than
 /// the display's digit places widens the display rather than losing its leading digits.
-class TLCD99 : public QLCDNumber
+/// Assistive technology reads it as its accessible name (the output) and the input it shows:
+/// "Output1: Input 3".
+class TLCD99 : public QLCDNumber, public AccessibleValue
 {
     Q_OBJECT
 public:
@@ -18,6 +22,7 @@ public:
 
     void setText(const QString &text);
     QString text() const { return m_text; }
+    QString accessibleValue() const override;
 
 private:
     void refresh();

@@ -83,7 +83,8 @@ QString stepButtonName(const char *stem, int output)
 
 RoutingView::RoutingView(RoutingController &controller, RoutingState &state, PortTagsModel &tags,
                          TfrmShowInOutInfo &info, QWidget *parent)
-    : QFrame(parent), m_controller(controller), m_state(state), m_tags(tags), m_info(info)
+    : QFrame(parent), m_controller(controller), m_state(state), m_tags(tags), m_info(info),
+      m_infoAlive(&info)
 {
     setObjectName(QStringLiteral("Panel3"));
     setAccessibleName(QStringLiteral("Routing"));
@@ -142,7 +143,7 @@ QGroupBox *RoutingView::buildOutputGroup(int output)
     m_nextButtons[std::size_t(output - 1)] = makeStep(true);
 
     auto *led = named(new TLCD99(group), QStringLiteral("LED") + QString::number(output),
-                      QStringLiteral("Input feeding ") + outputName(output));
+                      outputName(output));
     led->setProperty("Tag", output);
     led->setDigitCount(InitialDigitPlaces);
     led->setText(QString::number(m_state.input(output)));
@@ -164,9 +165,10 @@ QGroupBox *RoutingView::buildOutputGroup(int output)
         button->setProperty("GroupIndex", output);
         button->setCheckable(true);
         // The input that feeds the output stands out clearly from the others.
-        button->setStyleSheet(QStringLiteral(
-            "QToolButton:checked { background: #2f6fd0; color: white; font-weight: bold; "
-            "border: 1px solid #1d4f9a; border-radius: 3px; }"));
+        button->setStyleSheet(
+            QStringLiteral("QToolButton:checked { background: palette(highlight); "
+                           "color: palette(highlighted-text); font-weight: bold; "
+                           "border: 1px solid palette(dark); border-radius: 3px; }"));
         // The buttons of one output share the group box as parent: one of them is down.
         button->setAutoExclusive(true);
         button->setMinimumSize(32, 28);
@@ -380,13 +382,17 @@ bool RoutingView::BuildTagInfo()
 void RoutingView::gbOutput1MouseMove()
 {
     lblNote->setText(IdleNote);
-    if (m_info.isVisible())
-        m_info.close();
+    closeTagWindow();
 }
 
 void RoutingView::pmPopup()
 {
-    if (m_info.isVisible())
+    closeTagWindow();
+}
+
+void RoutingView::closeTagWindow()
+{
+    if (m_infoAlive && m_info.isVisible())
         m_info.close();
 }
 
@@ -400,8 +406,21 @@ bool RoutingView::eventFilter(QObject *watched, QEvent *event)
         } else if (m_leaveArea.contains(watched)) {
             gbOutput1MouseMove();
         }
+    } else if (event->type() == QEvent::Leave && placeOf(watched).output != 0) {
+        // The pointer may leave a button for a place no mouse move reaches (another window).
+        closeTagWindow();
     }
     return QFrame::eventFilter(watched, event);
+}
+
+bool RoutingView::event(QEvent *event)
+{
+    // Some platforms hand the focus to the tag window itself as it appears.
+    const bool focusLost =
+        event->type() == QEvent::WindowDeactivate && m_infoAlive && !m_info.isActiveWindow();
+    if (focusLost || event->type() == QEvent::Hide)
+        closeTagWindow();
+    return QFrame::event(event);
 }
 
 void RoutingView::applySettings(const AppSettings &settings)

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QPoint>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 
@@ -59,6 +60,8 @@ public:
     void sbSetInputMouseMove(QAbstractButton *button, const QPoint &globalPos);
     void gbOutput1MouseMove();
     void pmPopup();
+    /// Closes the floating tag window when it is open.
+    void closeTagWindow();
     /// The digit displays of outputs 1-4 to one place.
     void SetDisplayDigits();
     /// "All Outputs" routes all four outputs from now on (before, it routes from the output
@@ -70,6 +73,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    /// The tag window closes when the window loses the focus or the page is left.
+    bool event(QEvent *event) override;
 
 private:
     /// Which control a button is: its output and input (0 for the step buttons).
@@ -91,6 +96,9 @@ private:
     RoutingState &m_state;
     PortTagsModel &m_tags;
     TfrmShowInOutInfo &m_info;
+    /// Null once the tag window is gone (the windows are destroyed one after another, and
+    /// destroying the main window hides this view).
+    QPointer<TfrmShowInOutInfo> m_infoAlive;
     QLabel *lblNote = nullptr;
     std::array<QGroupBox *, PortCount> m_groups{};
     std::array<TLCD99 *, PortCount> m_displays{};
