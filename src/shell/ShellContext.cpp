@@ -77,10 +77,8 @@ void ShellContext::selectDevice(const QString &mac, const QString &ip)
 void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
     LinkFailures::Facts facts;
-    if (m_link) {
-        facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP(),
-                 m_link->LineFailure()};
-    }
+    if (m_link)
+        facts = LinkFailures::Facts::of(*m_link);
     if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
         if (failed->shown == LinkFailures::Shown::MessageArea) {
             m_messages->add(failed->text);

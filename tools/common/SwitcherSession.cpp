@@ -46,27 +46,12 @@ QString RecordedFailure::hint(TControlMode mode) const
     return {};
 }
 
-std::unique_ptr<StreamEndpoint> SwitcherSession::WatchedTransports::createSerial()
-{
-    std::unique_ptr<StreamEndpoint> endpoint = m_real.createSerial();
-    serial = endpoint.get();
-    return endpoint;
-}
-
-std::unique_ptr<StreamEndpoint> SwitcherSession::WatchedTransports::createTcp()
-{
-    std::unique_ptr<StreamEndpoint> endpoint = m_real.createTcp();
-    tcp = endpoint.get();
-    return endpoint;
-}
-
 SwitcherSession::SwitcherSession(TransportFactory &transports, WaitClock &clock,
                                  const SettingsLocation &settings, const ConnectionTarget &target)
-    : m_target(target), m_transports(transports),
-      m_ports(
-          std::make_unique<ChosenPortLister>(target.mode == cmCOM ? target.serialPort : QString()))
+    : m_target(target), m_ports(std::make_unique<ChosenPortLister>(
+                            target.mode == cmCOM ? target.serialPort : QString()))
 {
-    m_context = std::make_unique<ShellContext>(m_transports, clock, *m_ports, settings);
+    m_context = std::make_unique<ShellContext>(transports, clock, *m_ports, settings);
     // Nobody watches a status bar: a failure must not hold the program for its blink.
     m_context->status().setBlinking(false);
     // After the context's own handler, so that the link's state is read as the program
@@ -108,16 +93,7 @@ void SwitcherSession::onNotification(int code, qint64 wParam, qint64 lParam)
 {
     if (m_failure)
         return;
-    TKXCOMControl &current = link();
-    const bool serial = current.ControlMode() == cmCOM;
-    const StreamEndpoint *endpoint = serial ? m_transports.serial.data() : m_transports.tcp.data();
-    LinkFailures::Facts facts{current.ControlMode(), current.Connected(), current.ComPort(),
-                              current.DeviceIP()};
-    if (endpoint)
-        facts.reason = endpoint->failure();
-    const auto failure = LinkFailures::ForNotification(code, wParam, lParam, facts);
-    if (!failure)
-        return;
-    m_failure = RecordedFailure{code, *failure, facts.reason,
-                                endpoint ? endpoint->errorString() : QString()};
+    const LinkFailures::Facts facts = LinkFailures::Facts::of(link());
+    if (const auto failure = LinkFailures::ForNotification(code, wParam, lParam, facts))
+        m_failure = RecordedFailure{code, *failure, facts.reason, link().LineFailureText()};
 }

@@ -5,8 +5,6 @@
 #include "link/Transport.h"
 #include "shell/LinkFailures.h"
 
-#include <QPointer>
-
 #include <memory>
 #include <optional>
 
@@ -38,8 +36,7 @@ struct RecordedFailure
 /// The link to one switcher for a command-line program: a ShellContext on the given
 /// transports and clock, a port list of exactly the chosen port, no blinking, the target's
 /// control mode with its port or network device selected and its port tags loaded. It
-/// records the failures the link reports, with the endpoint's reason, which the link itself
-/// does not pass on.
+/// records the failures the link reports, with the line's reason.
 class SwitcherSession
 {
 public:
@@ -63,27 +60,9 @@ public:
     void forgetFailure() { m_failure.reset(); }
 
 private:
-    /// The real endpoints, watched so that their reason for a failure is known.
-    class WatchedTransports final : public TransportFactory
-    {
-    public:
-        explicit WatchedTransports(TransportFactory &real) : m_real(real) {}
-        std::unique_ptr<StreamEndpoint> createSerial() override;
-        std::unique_ptr<StreamEndpoint> createTcp() override;
-        std::unique_ptr<DatagramEndpoint> createUdp() override { return m_real.createUdp(); }
-        QString localIPv4() const override { return m_real.localIPv4(); }
-
-        QPointer<StreamEndpoint> serial;
-        QPointer<StreamEndpoint> tcp;
-
-    private:
-        TransportFactory &m_real;
-    };
-
     void onNotification(int code, qint64 wParam, qint64 lParam);
 
     ConnectionTarget m_target;
-    WatchedTransports m_transports;
     std::unique_ptr<PortLister> m_ports;
     std::unique_ptr<ShellContext> m_context;
     std::optional<RecordedFailure> m_failure;
