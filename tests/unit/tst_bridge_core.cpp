@@ -282,6 +282,12 @@ void tst_BridgeCore::switcherFromOptionsOrSettings_data()
     QTest::newRow("settings: the selected network device")
         << ""
         << "" << lan << "192.168.0.50:8000" + mac;
+    QTest::newRow("settings: a device without an address")
+        << ""
+        << ""
+        << QByteArray("[Control mode]\r\nMode=1\r\n[TCP control device list]\r\n"
+                      "Device No.1=[Hall]-[DHCP]-[0.0.0.0]-[00-1A-2B-3C-4D-5E]-[Same Subnet]\r\n")
+        << "names TCP control mode but no network device; use --port or --host";
     QTest::newRow("settings name nothing")
         << ""
         << "" << QByteArray() << "names no serial port; use --port or --host";

@@ -124,6 +124,11 @@ std::optional<HostPort> ParseHostPort(const QString &text, std::uint16_t default
     return result;
 }
 
+QString BadHostText(const QString &text)
+{
+    return QStringLiteral("--host: not ADDR[:PORT] with an IPv4 address: ") + text;
+}
+
 SettingsLocation Location(const ConnectionOptions &options)
 {
     if (options.settings.isEmpty())
@@ -150,9 +155,7 @@ std::optional<ConnectionTarget> Resolve(const ConnectionOptions &options, Deskto
     if (!options.host.isEmpty()) {
         hostPort = ParseHostPort(options.host, SwitcherTcpPort);
         if (!hostPort)
-            return fail(QStringLiteral("--host: not ADDR[:PORT] with an IPv4 address: ") +
-                            options.host,
-                        LinkFailures::Usage);
+            return fail(BadHostText(options.host), LinkFailures::Usage);
     }
     const AppSettings *desktop = settings.values();
     if (!desktop)

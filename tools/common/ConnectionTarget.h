@@ -56,6 +56,8 @@ struct HostPort
     std::uint16_t port = 0;
 };
 std::optional<HostPort> ParseHostPort(const QString &text, std::uint16_t defaultPort);
+/// Why `text`, given with --host, is not ADDR[:PORT].
+QString BadHostText(const QString &text);
 
 /// The Settings.ini to use: --settings, or the one every program of the project shares.
 SettingsLocation Location(const ConnectionOptions &options);

@@ -99,8 +99,7 @@ int RunModuleDiscover(CommandContext &context)
         const std::optional<Connection::HostPort> parsed =
             Connection::ParseHostPort(host, SwitcherTcpPort);
         if (!parsed)
-            return context.usage(QStringLiteral("--host: not ADDR[:PORT] with an IPv4 address: ") +
-                                 host);
+            return context.usage(Connection::BadHostText(host));
         target.host = parsed->address;
         mode = umNORMAL;
     } else if (!interfaceName.isEmpty()) {
