@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "ProgramWindows.h"
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/connection/SerialPortLister.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/QtDialogs.h"

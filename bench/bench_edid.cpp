@@ -15,9 +15,9 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/SettingsLocation.h"
 #include "shell/ShellContext.h"
 #include "shell/connection/PortLister.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/Dialogs.h"
 

@@ -1,7 +1,7 @@
 // Settings files can be edited by anyone: parsing arbitrary bytes must not crash, a document
 // must write out in a form that reads back to the same document, and a document read from a
 // Windows-1252 file writes back in Windows-1252.
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/Windows1252.h"
 
 #include <cstddef>

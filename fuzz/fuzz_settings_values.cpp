@@ -1,9 +1,9 @@
 // The settings load reads presets and port tags out of a file anyone can edit. Whatever the
 // file holds, a preset must come out with at least four parts that write back to the same
 // parts, and storing tags must leave no empty tag section behind.
-#include "shell/IniDocument.h"
 #include "shell/porttags/PortTagStore.h"
 #include "shell/presets/PresetValue.h"
+#include "shell/settings/IniDocument.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "shell/LinkFailures.h"
 
+#include "link/KXCOMControl.h"
 #include "shell/StatusTexts.h"
 
 #include <array>
@@ -40,6 +41,12 @@ const std::array<Row, 6> Table{{
 }};
 
 } // namespace
+
+Facts Facts::of(const TKXCOMControl &link)
+{
+    return {link.ControlMode(), link.Connected(), link.ComPort(), link.DeviceIP(),
+            link.LineFailure()};
+}
 
 std::optional<Failure> ForNotification(int code, qint64 wParam, qint64 lParam, const Facts &facts)
 {

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class TKXCOMControl;
+
 /// The one table of the failures the link reports: for each notification that stands for a
 /// failure, the text the program shows and the exit code a command-line program ends with.
 /// The desktop program and matrixctl both take their texts from here.
@@ -38,6 +40,9 @@ struct Facts
     QString ip;
     /// The endpoint's reason, when the caller knows its endpoint; None otherwise.
     StreamEndpoint::Failure reason = StreamEndpoint::Failure::None;
+
+    /// The link's state now, with the reason its line last failed.
+    static Facts of(const TKXCOMControl &link);
 };
 
 struct Failure

@@ -9,12 +9,14 @@
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/routing/RoutingState.h"
 #include "shell/settings/SettingsFile.h"
+#include "shell/settings/SharedIniFile.h"
 
 #include <QDateTime>
 
 ShellContext::ShellContext(TransportFactory &transports, WaitClock &clock, PortLister &ports,
                            const SettingsLocation &location, QObject *parent)
     : QObject(parent), m_clock(clock), m_ports(ports), m_location(location),
+      m_settingsFile(std::make_unique<SharedIniFile>(location.filePath())),
       m_random(quint32(QDateTime::currentMSecsSinceEpoch()))
 {
     m_link = std::make_unique<TKXCOMControl>(m_flags, transports, clock);
@@ -24,10 +26,10 @@ ShellContext::ShellContext(TransportFactory &transports, WaitClock &clock, PortL
     m_gate = new CommandGate(*this);
     m_messages = new TextLog(this);
     m_diagnostics = new TextLog(this);
-    m_portTags = new PortTagsModel(location, this);
+    m_portTags = new PortTagsModel(*m_settingsFile, this);
     m_routing = new RoutingState(this);
     m_connection = new ConnectionController(*this);
-    m_settings = new SettingsFile(location, this);
+    m_settings = new SettingsFile(*m_settingsFile, this);
 }
 
 ShellContext::~ShellContext()
@@ -75,10 +77,8 @@ void ShellContext::selectDevice(const QString &mac, const QString &ip)
 void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text)
 {
     LinkFailures::Facts facts;
-    if (m_link) {
-        facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP(),
-                 m_link->LineFailure()};
-    }
+    if (m_link)
+        facts = LinkFailures::Facts::of(*m_link);
     if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
         if (failed->shown == LinkFailures::Shown::MessageArea) {
             m_messages->add(failed->text);

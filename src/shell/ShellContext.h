@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/Commands.h"
-#include "shell/SettingsLocation.h"
 #include "shell/StatusPanel.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include <QObject>
 #include <QRandomGenerator>
@@ -16,6 +16,7 @@ class PortLister;
 class PortTagsModel;
 class RoutingState;
 class SettingsFile;
+class SharedIniFile;
 class StatusBoard;
 class TKXCOMControl;
 class TextLog;
@@ -90,6 +91,7 @@ private:
     WaitClock &m_clock;
     PortLister &m_ports;
     SettingsLocation m_location;
+    std::unique_ptr<SharedIniFile> m_settingsFile;
     QRandomGenerator m_random;
     std::unique_ptr<TKXCOMControl> m_link;
     StatusBoard *m_status = nullptr;

@@ -13,10 +13,6 @@ inline QString Done()
 {
     return QStringLiteral("Done");
 }
-inline QString UnableToWrite(const QString &path)
-{
-    return QStringLiteral("Unable to write to ") + path;
-}
 inline QString PleaseSelectItem()
 {
     return QStringLiteral("Please select item.");

@@ -3,15 +3,17 @@
 // in-process on the virtual clock, where the link's three 5 s time-outs take milliseconds.
 
 #include "LinkRig.h"
+#include "TestFiles.h"
 
 #include "Matrixctl.h"
+#include "SimEdid.h"
 #include "SimFirmware.h"
 #include "SimPty.h"
 #include "SimTcpServer.h"
 #include "SwitcherDevice.h"
-#include "link/SerialEndpoint.h"
 #include "link/QtTransportFactory.h"
-#include "shell/IniDocument.h"
+#include "link/SerialEndpoint.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
 
 #include <QBuffer>
@@ -351,6 +353,87 @@ private slots:
         QCOMPARE(
             Json(listed.out).value("presets").toArray().at(2).toObject(),
             (QJsonObject{{"number", 3}, {"name", "Evening"}, {"routing", QJsonArray{2, 1, 4, 3}}}));
+    }
+
+    void edidCommandsRunTheEdidPagesSequences_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE: a file in the test's folder
+        QTest::addColumn<bool>("locked");           // the EDID selector forbids changes
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("frames"); // the command frames the switcher received
+        QTest::addColumn<QByteArray>("err");
+        const TCommandFrame mode = MakeFrame(3, 11);
+        const TCommandFrame prepare = MakeFrame(3, 8, 0xF0);
+        QTest::newRow("mode of one input")
+            << QStringList{"edid", "mode", "2", "4"} << false << 0
+            << Frames({SizeQuery, mode, prepare, MakeFrame(3, 2, 0xF004, 2)}) << QByteArray();
+        QTest::newRow("default EDID of all inputs")
+            << QStringList{"edid", "mode", "all", "default"} << false << 0
+            << Frames({mode, prepare, MakeFrame(3, 9, 0xFE)}) << QByteArray();
+        QTest::newRow("copy to all inputs")
+            << QStringList{"edid", "copy", "4", "all"} << false << 0
+            << Frames({SizeQuery, mode, MakeFrame(1, 5, 4), prepare, MakeFrame(3, 3, 4)})
+            << QByteArray();
+        QTest::newRow("copy from an output without display")
+            << QStringList{"edid", "copy", "3", "1"} << false << 5
+            << Frames({SizeQuery, mode, MakeFrame(1, 5, 3)})
+            << QByteArray("matrixctl: EDID can not be read because output not connected. "
+                          "[Output3]\n");
+        QTest::newRow("read a user memory")
+            << QStringList{"edid", "read", "user2", "-o", "FILE"} << false
+            << 0
+            // The frame, then the link's acknowledgement of the block it received.
+            << Frames({MakeFrame(3, 5, 0xF200), MakeFrame(3, 5, 0xAA)}) << QByteArray();
+        QTest::newRow("write to all inputs")
+            << QStringList{"edid", "write", "FILE", "all"} << false << 0
+            << Frames({mode, prepare, MakeFrame(3, 6, 0xF0FE)}) << QByteArray();
+        QTest::newRow("selector forbids changes")
+            << QStringList{"edid", "mode", "1", "1"} << true << 5 << Frames({SizeQuery, mode})
+            << QByteArray("matrixctl: Please set [EDID Selector] to [1111] first, otherwise "
+                          "EDID software control mode not permitted.\n");
+    }
+
+    void edidCommandsRunTheEdidPagesSequences()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, locked);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, frames);
+        QFETCH(QByteArray, err);
+        InProcess run;
+        const QString file = run.folder.filePath("edid.bin");
+        const SimEdidBlock valid = SimEdid::Default();
+        QVERIFY(WriteFileBytes(file, QByteArray(reinterpret_cast<const char *>(valid.data()),
+                                                qsizetype(valid.size()))));
+        arguments.replaceInStrings(QStringLiteral("FILE"), file);
+        if (locked)
+            run.device.state().edidControlMode = EdidControlLocked;
+
+        QCOMPARE(run(QStringList{"--port", run.pty.slavePath()} + arguments), exitCode);
+        QCOMPARE(run.err.data(), err);
+        QByteArray received;
+        for (const QByteArray &unit : run.device.state().received) {
+            if (unit.size() == qsizetype(FrameSize))
+                received += unit;
+        }
+        QCOMPARE(received, frames);
+    }
+
+    void unreadableSettingsAreNoDefaults()
+    {
+        InProcess run;
+        const QString settings = run.env.settings.filePath();
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(IniDocument::MaxFileSize + 1));
+        file.close();
+        const QByteArray refused = "matrixctl: Unable to read " + settings.toUtf8() + ": ";
+        for (const QStringList &arguments :
+             {QStringList{"preset", "list"}, QStringList{"routing"},
+              QStringList{"preset", "save", "1", "Stage", "--map", "1,2,3,4"}}) {
+            QCOMPARE(run(arguments), 6);
+            QVERIFY2(run.err.data().startsWith(refused), run.err.data().constData());
+        }
+        QCOMPARE(QFileInfo(settings).size(), IniDocument::MaxFileSize + 1);
     }
 
     void monitorWritesEachChange()

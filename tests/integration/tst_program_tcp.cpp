@@ -10,9 +10,9 @@
 #include "link/KXCOMControl.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/SettingsLocation.h"
 #include "shell/routing/ui/LCD99.h"
 #include "shell/routing/ui/RoutingView.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 
 #include <QAbstractButton>

@@ -3,7 +3,6 @@
 
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
-#include "shell/StatusBoard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -59,10 +58,9 @@ ConnectionTarget BridgeRig::SerialTarget()
 
 BridgeRig::BridgeRig(const ConnectionTarget &target, const QByteArray &settings,
                      Bridge::BridgeConfig config)
-    : ports(target.serialPort), context(transports, clock, ports, WithSettings(dir, settings)),
-      bridge(context, timers, Named(config, target))
+    : session(transports, clock, WithSettings(dir, settings), target), context(session.context()),
+      bridge(session, timers, Named(config, target))
 {
-    context.status().setBlinking(false);
     for (FakeStreamEndpoint *endpoint : {transports.serial, transports.tcp})
         endpoint->responder = [this](const QByteArray &written) { device.receive(written); };
     QObject::connect(&device, &SwitcherDevice::transmit, &device, [this](const QByteArray &bytes) {
@@ -73,7 +71,6 @@ BridgeRig::BridgeRig(const ConnectionTarget &target, const QByteArray &settings,
                      [this](const QString &line) {
                          log << QString::number(clock.elapsedMs()) + QStringLiteral(" ms: ") + line;
                      });
-    Connection::Apply(context, target);
 }
 
 bool BridgeRig::start()

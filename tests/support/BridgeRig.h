@@ -3,9 +3,10 @@
 #include "FakeTransports.h"
 #include "VirtualClock.h"
 
-#include "BridgeConnection.h"
 #include "BridgeTimers.h"
+#include "ConnectionTarget.h"
 #include "SwitcherDevice.h"
+#include "SwitcherSession.h"
 #include "VideohubBridge.h"
 #include "shell/ShellContext.h"
 
@@ -78,8 +79,8 @@ struct BridgeRig
     QTemporaryDir dir;
     VirtualClock clock;
     FakeTransportFactory transports{&clock};
-    TargetPortLister ports;
-    ShellContext context;
+    SwitcherSession session;
+    ShellContext &context;
     SwitcherDevice device;
     VirtualTimers timers{clock};
     Bridge::VideohubBridge bridge;

@@ -2,7 +2,6 @@
 #include "TestFiles.h"
 
 #include "link/Frames.h"
-#include "shell/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 
 ShellRig::ShellRig(const QStringList &ports)
@@ -18,8 +17,8 @@ ShellRig::~ShellRig()
 TForm1 &ShellRig::create()
 {
     if (!windows) {
-        windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, portLister,
-                                                   SettingsLocation::inDirectory(dir.path()));
+        windows =
+            std::make_unique<ProgramWindows>(dialogs, transports, clock, portLister, location);
     }
     return windows->mainWindow();
 }

@@ -3,6 +3,7 @@
 #include "ContextRig.h"
 
 #include "ProgramWindows.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -43,5 +44,8 @@ struct ShellRig
     FakeTransportFactory transports{&clock};
     ScriptedDialogs dialogs;
     ScriptedPortLister portLister;
+    /// Where the program keeps Settings.ini: in `dir` unless a test says otherwise before
+    /// create().
+    SettingsLocation location = SettingsLocation::inDirectory(dir.path());
     std::unique_ptr<ProgramWindows> windows;
 };

@@ -4,8 +4,8 @@
 
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
-#include "shell/SettingsLocation.h"
 #include "shell/ShellContext.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // The Videohub bridge's core without sockets: what each request is answered, where labels are
 // kept, the back-off towards an unreachable switcher and the time-out of unfinished blocks.
 #include "BridgeRig.h"
+#include "DesktopSettings.h"
 #include "TestFiles.h"
 
 #include "shell/CommandGate.h"
@@ -281,6 +282,12 @@ void tst_BridgeCore::switcherFromOptionsOrSettings_data()
     QTest::newRow("settings: the selected network device")
         << ""
         << "" << lan << "192.168.0.50:8000" + mac;
+    QTest::newRow("settings: a device without an address")
+        << ""
+        << ""
+        << QByteArray("[Control mode]\r\nMode=1\r\n[TCP control device list]\r\n"
+                      "Device No.1=[Hall]-[DHCP]-[0.0.0.0]-[00-1A-2B-3C-4D-5E]-[Same Subnet]\r\n")
+        << "names TCP control mode but no network device; use --port or --host";
     QTest::newRow("settings name nothing")
         << ""
         << "" << QByteArray() << "names no serial port; use --port or --host";
@@ -304,9 +311,10 @@ void tst_BridgeCore::switcherFromOptionsOrSettings()
     const ConnectionOptions options{port, host, dir.filePath(QStringLiteral("Settings.ini"))};
     if (!settings.isEmpty())
         QVERIFY(WriteFileBytes(options.settings, settings));
-    QString error;
-    const auto resolved = Connection::Resolve(options, Connection::Location(options), &error);
-    const QString described = !resolved ? error
+    DesktopSettings desktop(Connection::Location(options));
+    Connection::Unresolved error;
+    const auto resolved = Connection::Resolve(options, desktop, &error);
+    const QString described = !resolved ? error.text
                               : resolved->mode == cmLAN
                                   ? resolved->describe() + QLatin1Char(' ') + resolved->mac
                                   : resolved->describe();

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
 #include <QDir>
 #include <QFile>

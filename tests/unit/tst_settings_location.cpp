@@ -1,6 +1,7 @@
 #include "TestFiles.h"
+#include "UnwritableFile.h"
 
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,59 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 namespace {
 
 const QByteArray Settings = "[Pre-Setting name]\r\nSetting1=Stage\r\n";
-
-bool isWritable(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append);
-}
-
-// Root writes files whatever their permission bits say, but not immutable ones.
-bool setImmutable(const QString &path, bool on)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
-}
-
-// A file nobody can write while it lives: read-only for a user, immutable for root.
-class UnwritableFile
-{
-public:
-    explicit UnwritableFile(const QString &path) : m_path(path)
-    {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadUser);
-        if (isWritable(path))
-            m_immutable = setImmutable(path, true);
-    }
-    ~UnwritableFile()
-    {
-        if (m_immutable)
-            setImmutable(m_path, false);
-    }
-    UnwritableFile(const UnwritableFile &) = delete;
-    UnwritableFile &operator=(const UnwritableFile &) = delete;
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-};
 
 } // namespace
 
@@ -150,7 +101,7 @@ void TestSettingsLocation::unwritableFileSeedsThePerUserFileOnce()
     const QString userFile = userDir + "/Settings.ini";
     QVERIFY(WriteFileBytes(beside, Settings));
     const UnwritableFile locked(beside);
-    if (isWritable(beside))
+    if (IsWritable(beside))
         QSKIP("no way to make a file unwritable here (immutable files need root and ext4 or "
               "similar)");
     const SettingsPlaces places{appDir, userDir, dir.filePath("no-bin")};
@@ -160,7 +111,7 @@ void TestSettingsLocation::unwritableFileSeedsThePerUserFileOnce()
     QCOMPARE(location.unwritableText(), "Unable to write to " + beside);
     QCOMPARE(location.inUseText(), "Settings file: " + userFile);
     QCOMPARE(FileBytes(userFile), Settings);
-    QVERIFY(isWritable(userFile));
+    QVERIFY(IsWritable(userFile));
 
     // What is saved from then on is what the next start reads.
     QVERIFY(WriteFileBytes(userFile, "[Pre-Setting name]\r\nSetting1=Main stage\r\n"));

@@ -1,6 +1,6 @@
-#include "shell/IniDocument.h"
 #include "shell/porttags/PortTagStore.h"
 #include "shell/presets/PresetValue.h"
+#include "shell/settings/IniDocument.h"
 
 #include <QTest>
 

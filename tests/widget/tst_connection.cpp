@@ -10,7 +10,6 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/LinkFailures.h"
-#include "shell/SettingsLocation.h"
 #include "shell/StatusBoard.h"
 #include "shell/TextLog.h"
 #include "shell/connection/ConnectionController.h"
@@ -18,6 +17,7 @@
 #include "shell/connection/ui/ConnectionPanel.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/settings/SettingsFile.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/SortedComboBox.h"
 
@@ -161,7 +161,7 @@ void TestConnection::savedPortIsSelected()
     QCOMPARE(rig.ports()->currentText(), QStringLiteral("COM3"));
     QCOMPARE(rig.controller().selectedPortName(), QStringLiteral("COM3"));
     QCOMPARE(rig.link().ControlMode(), cmCOM);
-    QVERIFY(settings.SaveSettings());
+    QVERIFY(settings.SaveSettings().ok());
     QVERIFY(rig.shell.readSettings().contains("Name=COM3"));
 }
 
@@ -235,7 +235,7 @@ void TestConnection::emptyPortList()
     QCOMPARE(rig.ports()->currentIndex(), -1);
     // No port name is written, so a name saved earlier survives.
     rig.context().settings().addPart(rig.panel);
-    QVERIFY(rig.context().settings().SaveSettings());
+    QVERIFY(rig.context().settings().SaveSettings().ok());
     QVERIFY(!rig.shell.readSettings().isEmpty());
     QVERIFY(!rig.shell.readSettings().contains("[COM port]"));
 
@@ -298,7 +298,7 @@ void TestConnection::portListShowsWhatTheSystemKnows()
     QCOMPARE(rig.shell.serial().target(), QStringLiteral("ttyUSB0"));
     QCOMPARE(rig.status(StatusPanel::Connection), QStringLiteral("ttyUSB0: Connected"));
     rig.context().settings().addPart(rig.panel);
-    QVERIFY(rig.context().settings().SaveSettings());
+    QVERIFY(rig.context().settings().SaveSettings().ok());
     QVERIFY(rig.shell.readSettings().contains("Name=ttyUSB0\r\n"));
 }
 

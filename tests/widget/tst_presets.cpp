@@ -5,13 +5,13 @@
 #include "WidgetTexts.h"
 
 #include "link/Frames.h"
-#include "shell/IniDocument.h"
 #include "shell/ShellContext.h"
 #include "shell/StatusBoard.h"
 #include "shell/porttags/ui/PortTagsPage.h"
 #include "shell/presets/ui/PreSettingEdit.h"
 #include "shell/presets/ui/PresetsView.h"
 #include "shell/routing/RoutingController.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsFile.h"
 #include "shell/ui/MainWindow.h"
 
@@ -92,7 +92,7 @@ struct Pages
     QPushButton *presetButton(const char *name) const { return Child<QPushButton>(&presets, name); }
     QPushButton *tagButton(const char *name) const { return Child<QPushButton>(&tags, name); }
     QString tag(int port) const { return tags.FindTagEdit(port)->text(); }
-    bool save() const { return rig.context.settings().SaveSettings(); }
+    bool save() const { return rig.context.settings().SaveSettings().ok(); }
 
     ContextRig rig;
     RoutingController routing{rig.context};

@@ -1,17 +1,23 @@
 #include "ShellRig.h"
+#include "TestFiles.h"
+#include "UnwritableFile.h"
 #include "WidgetFinder.h"
 #include "WidgetTexts.h"
 
 #include "lanmodule/ui/LanDevicePanel.h"
 #include "link/KXCOMControl.h"
-#include "shell/IniDocument.h"
+#include "shell/CommandGate.h"
 #include "shell/ShellContext.h"
+#include "shell/StatusBoard.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/porttags/ui/PortTagsPage.h"
+#include "shell/presets/PresetFile.h"
 #include "shell/presets/ui/PreSettingEdit.h"
 #include "shell/presets/ui/PresetsView.h"
 #include "shell/routing/ui/RoutingView.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
+#include "shell/settings/SharedIniFile.h"
 #include "shell/ui/MainWindow.h"
 
 #include <QCheckBox>
@@ -60,6 +66,13 @@ QLineEdit *tagEdit(const ShellRig &rig, int port)
     return rig.windows->portTags().FindTagEdit(port);
 }
 
+QString hint(const ShellRig &rig)
+{
+    return rig.context().status().text(StatusPanel::Hint);
+}
+
+const QByteArray StagePreset = "[Pre-Setting name]\r\nSetting1=Stage\r\n";
+
 } // namespace
 
 class TestSettingsFile : public QObject
@@ -83,6 +96,10 @@ private slots:
     void unwritableFileShowsErrorAndLosesNothing();
     void settingsPathThatIsAFolderIsNotReplaced();
     void storeRoundTripsWithoutWindows();
+    void presetSavedByAnotherProgramSurvivesTheClose();
+    void unwritableFileBesideTheProgramSeedsThePerUserFile();
+    void tooLargeFileIsRefusedAndLeftAlone();
+    void binaryLinesAreKeptInACopyAndTold();
 };
 
 void TestSettingsFile::firstStartWritesDefaults()
@@ -559,6 +576,92 @@ void TestSettingsFile::storeRoundTripsWithoutWindows()
     // A blank entry in the device list is no device.
     ini.writeString("TCP control device list", "Device No.3", "  ");
     QCOMPARE(SettingsStore::read(ini).devices, settings.devices);
+}
+
+void TestSettingsFile::presetSavedByAnotherProgramSurvivesTheClose()
+{
+    ShellRig rig;
+    rig.writeSettings("[Pre-Setting name]\r\nSetting3=Old\r\n");
+    TForm1 &form = rig.show();
+    // matrixctl's "preset save" while the window is open; then the window changes something.
+    SharedIniFile matrixctl(rig.settingsPath());
+    QVERIFY(SavePreset(matrixctl, 3, {"Evening", {"2", "1", "4", "3"}}).ok());
+    control<QCheckBox>(rig, "cbDisplayTag")->setChecked(true);
+
+    QVERIFY(form.close());
+    const AppSettings saved = SettingsStore::read(iniOf(rig.readSettings()));
+    QCOMPARE(saved.presets[2], (PresetRow{"Evening", {"2", "1", "4", "3"}}));
+    QVERIFY(saved.displayTag);
+}
+
+void TestSettingsFile::unwritableFileBesideTheProgramSeedsThePerUserFile()
+{
+    ShellRig rig;
+    const QString appDir = rig.dir.filePath(QStringLiteral("bin"));
+    const QString userFile = rig.dir.filePath(QStringLiteral("config/Settings.ini"));
+    QVERIFY(QDir().mkpath(appDir));
+    const QString beside = appDir + QStringLiteral("/Settings.ini");
+    QVERIFY(WriteFileBytes(beside, StagePreset));
+    const UnwritableFile locked(beside);
+    if (IsWritable(beside))
+        QSKIP("no way to make a file unwritable here");
+    rig.location = SettingsLocation::resolve(
+        {appDir, rig.dir.filePath(QStringLiteral("config")), rig.dir.filePath("no-bin")});
+    rig.show();
+
+    QCOMPARE(rig.dialogs.texts(ScriptedDialogs::Kind::Error),
+             QStringList{QStringLiteral("Unable to write to ") + beside});
+    QCOMPARE(hint(rig), QStringLiteral("Settings file: ") + userFile);
+    QCOMPARE(rig.windows->presets().rows().first().name, QStringLiteral("Stage"));
+    QVERIFY(iniOf(FileBytes(userFile)).sectionExists(QStringLiteral("Display tag")));
+    QCOMPARE(FileBytes(beside), StagePreset);
+}
+
+void TestSettingsFile::tooLargeFileIsRefusedAndLeftAlone()
+{
+    ShellRig rig;
+    rig.writeSettings(StagePreset);
+    QFile file(rig.settingsPath());
+    QVERIFY(file.resize(IniDocument::MaxFileSize + 1));
+    TForm1 &form = rig.show();
+
+    const QString path = rig.settingsPath();
+    QCOMPARE(rig.dialogs.texts(ScriptedDialogs::Kind::Error),
+             (QStringList{QStringLiteral("Unable to read ") + path +
+                              QStringLiteral(": 67108865 bytes, larger than the limit of "
+                                             "67108864 bytes"),
+                          QStringLiteral("Unable to write to ") + path}));
+    QVERIFY(form.close());
+    QCOMPARE(rig.dialogs.count(ScriptedDialogs::Kind::Error), 3);
+    QCOMPARE(file.size(), IniDocument::MaxFileSize + 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.read(StagePreset.size()), StagePreset);
+}
+
+void TestSettingsFile::binaryLinesAreKeptInACopyAndTold()
+{
+    ShellRig rig;
+    const QByteArray original = StagePreset + QByteArray(64, '\x01') + "\r\n";
+    rig.writeSettings(original);
+    rig.show();
+
+    const QStringList copies = QDir(rig.dir.path()).entryList({"Settings.ini.unreadable-*"});
+    QCOMPARE(copies.size(), 1);
+    const QString copy = rig.dir.filePath(copies.first());
+    QCOMPARE(FileBytes(copy), original);
+    QCOMPARE(hint(rig), QStringLiteral("Lines that are not text were left out of ") +
+                            rig.settingsPath() + QStringLiteral("; the original is kept as ") +
+                            copy);
+    QCOMPARE(rig.windows->presets().rows().first().name, QStringLiteral("Stage"));
+    QCOMPARE(rig.dialogs.count(), 0);
+
+    // Until the operator's first command.
+    rig.answerEveryCommand();
+    TCommandResult result;
+    rig.context().gate().RunCommand(QStringLiteral("Setting..."), Command::Routing,
+                                    RoutingSub::SetRoute, 1, 1, result);
+    QVERIFY(result.Success);
+    QCOMPARE(hint(rig), QString());
 }
 
 QTEST_MAIN(TestSettingsFile)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BridgeConnection.h"
+#include "ConnectionTarget.h"
 #include "WebOptions.h"
 
 #include <QHostAddress>

@@ -1,13 +1,13 @@
 #include "VideohubBridge.h"
 
 #include "BridgeTimers.h"
+#include "SwitcherSession.h"
 
 #include "link/Commands.h"
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
 #include "shell/CommandGate.h"
 #include "shell/ShellContext.h"
-#include "shell/StatusBoard.h"
 #include "shell/devicestatus/DeviceStatusReader.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/routing/RoutingState.h"
@@ -48,12 +48,12 @@ struct VideohubBridge::Client
     std::uint64_t timeout = 0;
 };
 
-VideohubBridge::VideohubBridge(ShellContext &context, Timers &timers, BridgeConfig config,
+VideohubBridge::VideohubBridge(SwitcherSession &session, Timers &timers, BridgeConfig config,
                                QObject *parent)
-    : QObject(parent), m_context(context), m_timers(timers), m_config(std::move(config)),
-      m_retry(m_config.firstRetry)
+    : QObject(parent), m_session(session), m_context(session.context()), m_timers(timers),
+      m_config(std::move(config)), m_retry(m_config.firstRetry)
 {
-    if (TKXCOMControl *link = context.link()) {
+    if (TKXCOMControl *link = m_context.link()) {
         connect(link, &TKXCOMControl::notify, this,
                 [this](int code, qint64, qint64, const QString &) {
                     if (code == NotifyTimeout || code == NotifyAccessFailed ||
@@ -227,7 +227,10 @@ void VideohubBridge::changeLabels(ClientId id, const LabelChange &change)
         shown.push_back({label.port, label.text.trimmed().isEmpty() ? shortLabel : label.text});
     }
     model.setTags(after);
-    if (!model.SavePortTags(mode, mac)) {
+    const SettingsFileResult saved = model.SavePortTags(mode, mac);
+    if (!saved.notice.isEmpty())
+        emit logLine(saved.notice);
+    if (!saved.ok()) {
         model.setTags(before);
         emit logLine(QStringLiteral("cannot write the port tags to ") +
                      m_context.settingsFilePath());
@@ -247,6 +250,7 @@ bool VideohubBridge::exchange(ExchangeGuard &guard, const QString &status, std::
                               TCommandResult &result)
 {
     m_linkLost = false;
+    m_session.forgetFailure();
     result = TCommandResult{};
     guard.RunCommand(status, MakeFrame(command, subcommand, p1, p2), result);
     if (result.Success)
@@ -271,6 +275,7 @@ bool VideohubBridge::queueRoutes(std::vector<Route> routes, RoutesDone done)
 
 std::vector<int> VideohubBridge::applyRoutes(const std::vector<Route> &requested)
 {
+    m_session.forgetFailure();
     std::vector<int> applied;
     std::optional<ExchangeGuard> guard;
     if (m_online) {
@@ -312,6 +317,7 @@ std::vector<int> VideohubBridge::applyRoutes(const std::vector<Route> &requested
 
 void VideohubBridge::pollRouting()
 {
+    m_session.forgetFailure();
     m_pollPending = false;
     if (!m_online)
         return;
@@ -353,6 +359,7 @@ void VideohubBridge::reachSwitcher()
     if (m_online || m_context.flags().StopRequested)
         return;
     m_linkLost = false;
+    m_session.forgetFailure();
     // The operator's door connects once when the link is closed.
     std::optional<ExchangeGuard> guard = m_context.gate().tryBegin();
     TCommandResult result;
@@ -454,8 +461,8 @@ void VideohubBridge::schedulePoll()
 
 QString VideohubBridge::failureText() const
 {
-    const QString text = m_context.status().text(StatusPanel::Operation);
-    return text.isEmpty() ? QStringLiteral("no answer") : text;
+    const std::optional<RecordedFailure> &failure = m_session.failure();
+    return failure ? failure->message(m_config.switcherName) : QStringLiteral("no answer");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 
 class ExchangeGuard;
 class ShellContext;
+class SwitcherSession;
 struct TCommandResult;
 
 namespace Bridge {
@@ -69,7 +70,7 @@ class VideohubBridge : public QObject
 public:
     using ClientId = int;
 
-    VideohubBridge(ShellContext &context, Timers &timers, BridgeConfig config = {},
+    VideohubBridge(SwitcherSession &session, Timers &timers, BridgeConfig config = {},
                    QObject *parent = nullptr);
     ~VideohubBridge() override;
 
@@ -147,6 +148,7 @@ private:
     /// when the switcher is reached again.
     QByteArray stateBlocks() const;
 
+    SwitcherSession &m_session;
     ShellContext &m_context;
     Timers &m_timers;
     BridgeConfig m_config;

@@ -1,16 +1,16 @@
 // matrix-bridge: a Videohub server in front of one HDMI matrix switcher.
 #include "BuildInfo.h"
 
-#include "BridgeConnection.h"
 #include "BridgeOptions.h"
 #include "BridgeServer.h"
 #include "BridgeTimers.h"
+#include "DesktopSettings.h"
+#include "SwitcherSession.h"
 #include "VideohubBridge.h"
 #include "WebFrontEnd.h"
 
+#include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "shell/ShellContext.h"
-#include "shell/StatusBoard.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,6 +20,8 @@
 namespace {
 
 const char *const Name = "matrix-bridge";
+/// Exit status when the clients' address cannot be listened on.
+constexpr int CannotListen = 1;
 
 /// One line on stderr with a time stamp.
 void Log(const QString &text)
@@ -44,37 +46,37 @@ int main(int argc, char *argv[])
     if (!options) {
         std::fprintf(stderr, "%s: %s\n\n%s", Name, qPrintable(error),
                      qPrintable(BridgeOptions::Usage()));
-        return 2;
+        return LinkFailures::Usage;
     }
     if (options->help) {
         std::fputs(qPrintable(BridgeOptions::Usage()), stdout);
-        return 0;
+        return LinkFailures::Done;
     }
     if (options->version) {
         std::printf("%s %s\n", Name, BuildInfo::Version);
-        return 0;
+        return LinkFailures::Done;
     }
 
     const SettingsLocation location = Connection::Location(options->connection);
-    const auto target = Connection::Resolve(options->connection, location, &error);
+    DesktopSettings settings(location);
+    Connection::Unresolved unresolved;
+    const auto target = Connection::Resolve(options->connection, settings, &unresolved);
     if (!target) {
-        std::fprintf(stderr, "%s: %s\n", Name, qPrintable(error));
-        return 2;
+        // No switcher to drive is a mistake of the command line, whatever the reason.
+        std::fprintf(stderr, "%s: %s\n", Name, qPrintable(unresolved.text));
+        return LinkFailures::Usage;
     }
 
     RealClock clock;
-    TargetTransports transports(target->tcpPort);
-    TargetPortLister ports(target->serialPort);
-    ShellContext context(transports, clock, ports, location);
-    context.status().setBlinking(false);
-    Connection::Apply(context, *target);
+    QtTransportFactory transports(target->tcpPort);
+    SwitcherSession session(transports, clock, location, *target);
 
     Bridge::QtTimers timers;
     Bridge::BridgeConfig config;
     config.poll = options->poll;
     config.clientTimeout = options->clientTimeout;
     config.switcherName = target->describe();
-    Bridge::VideohubBridge bridge(context, timers, config);
+    Bridge::VideohubBridge bridge(session, timers, config);
     Bridge::BridgeServer server(bridge);
     QObject::connect(&bridge, &Bridge::VideohubBridge::logLine, &Log);
     QObject::connect(&server, &Bridge::BridgeServer::logLine, &Log);
@@ -84,7 +86,7 @@ int main(int argc, char *argv[])
     if (!server.listen(options->listenAddress, options->listenPort)) {
         Log(QStringLiteral("cannot listen on ") + where + QStringLiteral(": ") +
             server.errorString());
-        return 1;
+        return CannotListen;
     }
     Log(QStringLiteral("listening on ") + where + QStringLiteral(" for Videohub clients; ") +
         QStringLiteral("switcher on ") + target->describe() + QStringLiteral(", settings ") +

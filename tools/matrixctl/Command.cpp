@@ -5,12 +5,10 @@
 #include "Output.h"
 #include "Session.h"
 
-#include "shell/IniDocument.h"
-#include "shell/settings/SettingsStore.h"
-
 CommandContext::CommandContext(Environment &env, Output &out, const QCommandLineParser &options,
                                const QString &command, const QStringList &arguments)
-    : m_env(env), m_out(out), m_options(options), m_command(command), m_arguments(arguments)
+    : m_env(env), m_out(out), m_options(options), m_command(command), m_arguments(arguments),
+      m_desktop(env.settings)
 {
 }
 
@@ -21,50 +19,41 @@ bool CommandContext::yes() const
     return m_options.isSet(QStringLiteral("yes"));
 }
 
-QString CommandContext::settingsPath() const
+int CommandContext::failToRead()
 {
-    return m_env.settings.filePath();
+    return m_out.fail(LinkFailures::BadInput, m_desktop.error());
 }
 
-void CommandContext::readDesktop()
+const AppSettings *CommandContext::desktop(int &exitCode)
 {
-    if (m_ini)
-        return;
-    m_ini = std::make_unique<IniDocument>();
-    m_ini->load(settingsPath());
-    m_desktop = SettingsStore::read(*m_ini);
+    const AppSettings *settings = m_desktop.values();
+    if (!settings)
+        exitCode = failToRead();
+    return settings;
 }
 
-const AppSettings &CommandContext::desktop()
+const IniDocument *CommandContext::desktopIni(int &exitCode)
 {
-    readDesktop();
-    return m_desktop;
+    const IniDocument *document = m_desktop.document();
+    if (!document)
+        exitCode = failToRead();
+    return document;
 }
 
-const IniDocument &CommandContext::desktopIni()
+std::optional<ConnectionTarget> CommandContext::target(int &exitCode)
 {
-    readDesktop();
-    return *m_ini;
-}
-
-std::optional<Target> CommandContext::target(int &exitCode)
-{
-    const QString port = value(QStringLiteral("port"));
-    const QString host = value(QStringLiteral("host"));
-    // The settings are read only when the command line names no switcher, or to find the
-    // device a --host address stands for.
-    AppSettings none;
-    const AppSettings &settings = port.isEmpty() ? desktop() : none;
-    QString error;
-    std::optional<Target> chosen = ResolveTarget(port, host, settings, &error);
+    const ConnectionOptions options{
+        value(QStringLiteral("port")), value(QStringLiteral("host")), {}};
+    Connection::Unresolved unresolved;
+    std::optional<ConnectionTarget> chosen = Connection::Resolve(options, m_desktop, &unresolved);
     if (!chosen)
-        exitCode = m_out.fail(LinkFailures::Usage, error);
+        exitCode = m_out.fail(unresolved.exitCode, unresolved.text);
     return chosen;
 }
 
 std::unique_ptr<Session> CommandContext::connect(int &exitCode)
 {
-    const std::optional<Target> chosen = target(exitCode);
+    const std::optional<ConnectionTarget> chosen = target(exitCode);
     if (!chosen)
         return nullptr;
     auto session = std::make_unique<Session>(m_env, *chosen);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Target.h"
+#include "ConnectionTarget.h"
+#include "DesktopSettings.h"
 
 #include "shell/settings/AppSettings.h"
 
@@ -11,7 +12,6 @@
 #include <memory>
 #include <optional>
 
-class IniDocument;
 class Output;
 class Session;
 struct Environment;
@@ -33,13 +33,16 @@ public:
     QString value(const QString &option) const { return m_options.value(option); }
     bool yes() const;
 
-    /// Settings.ini of the desktop program, read once (defaults when it is missing).
-    const AppSettings &desktop();
-    const IniDocument &desktopIni();
-    QString settingsPath() const;
+    /// Settings.ini of the desktop program, read once (defaults when it is missing); null,
+    /// with the failure written and its exit code in `exitCode`, when it cannot be read.
+    const AppSettings *desktop(int &exitCode);
+    const IniDocument *desktopIni(int &exitCode);
+    /// The same file, for writing what this command changes.
+    SharedIniFile &desktopFile() { return m_desktop.file(); }
+    QString settingsPath() const { return m_desktop.path(); }
 
     /// The switcher of the command line, or of the desktop program's settings.
-    std::optional<Target> target(int &exitCode);
+    std::optional<ConnectionTarget> target(int &exitCode);
     /// A session on that switcher with the link open; nothing, with the failure written and
     /// its exit code in `exitCode`, when it cannot be opened.
     std::unique_ptr<Session> connect(int &exitCode);
@@ -48,15 +51,15 @@ public:
     int usage(const QString &text) const;
 
 private:
-    void readDesktop();
+    /// The reason the desktop program's settings cannot be read, as a failure of the command.
+    int failToRead();
 
     Environment &m_env;
     Output &m_out;
     const QCommandLineParser &m_options;
     QString m_command;
     QStringList m_arguments;
-    std::unique_ptr<IniDocument> m_ini;
-    AppSettings m_desktop;
+    DesktopSettings m_desktop;
 };
 
 /// One command of the table.

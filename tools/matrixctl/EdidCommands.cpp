@@ -5,24 +5,15 @@
 #include "ExitCodes.h"
 #include "Output.h"
 #include "Session.h"
-#include "SwitcherQueries.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include "edid/EdidBlock.h"
+#include "edid/EdidOperations.h"
 #include "edid/EdidPortLists.h"
-#include "link/KXCOMControl.h"
-#include "shell/CommandGate.h"
-#include "shell/ShellContext.h"
-#include "shell/ShellTexts.h"
 #include "shell/devicestatus/DeviceStatusReader.h"
 
 namespace {
 
-const QString Setting = QStringLiteral("Setting...");
-const QString Copying = QStringLiteral("Copying...");
-const QString Reading = QStringLiteral("Reading...");
-const QString Downloading = QStringLiteral("Downloading...");
-
-constexpr auto EdidCommand = std::uint8_t(Command::Edid);
 constexpr int UserMemories = 2;
 
 /// A port, all inputs, or a user memory, as the command line names it.
@@ -86,44 +77,42 @@ QString ModeList(const QStringList &entries = ModeEntries())
     return list;
 }
 
-/// One EDID command frame through the gate.
-bool Run(Session &session, const QString &status, EdidSub sub, std::uint16_t p1,
-         std::uint16_t p2 = 0)
+/// The EDID operations of the desktop program's EDID page on the session's link.
+class EdidSession
 {
-    TCommandResult result;
-    session.gate().RunCommand(status, EdidCommand, std::uint8_t(sub), p1, p2, 0, 0, result);
-    return result.Success;
-}
-
-/// The commands that change the switcher's EDID: its selector must allow it. An exit code
-/// when it does not.
-std::optional<int> RefuseWithoutSoftwareControl(Session &session, Output &out)
-{
-    const std::uint8_t mode = DeviceStatusReader(session.context()).QueryEDIDControlMode();
-    if (mode == QueryFailed)
-        return session.report(out);
-    if (mode == EdidControlLockedMode) {
-        return out.fail(LinkFailures::Refused,
-                        QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise "
-                                       "EDID software control mode not permitted."));
+public:
+    explicit EdidSession(Session &session)
+        : m_session(session), m_status(session.context()), m_operations(session.context(), m_status)
+    {
     }
-    return std::nullopt;
-}
 
-/// Reading or copying the EDID of an output needs its display. An exit code when it has none.
-std::optional<int> RefuseWithoutDisplay(Session &session, Output &out, int output)
-{
-    const std::uint8_t answer = DeviceStatusReader(session.context()).QueryOutputConnection(output);
-    if (answer == QueryFailed)
-        return session.report(out);
-    if (answer == OutputNotConnected) {
-        return out.fail(LinkFailures::Refused,
-                        QStringLiteral("EDID can not be read because output not connected. "
-                                       "[Output") +
-                            QString::number(output) + QLatin1Char(']'));
+    EdidOperations &operations() { return m_operations; }
+
+    /// 0 when done; otherwise the failure written and its exit code.
+    int finish(EdidOutcome outcome, Output &out, int output = 0) const
+    {
+        switch (outcome) {
+        case EdidOutcome::Done:
+            return 0;
+        case EdidOutcome::ControlLocked:
+            return out.fail(LinkFailures::Refused, EdidTexts::ControlLocked());
+        case EdidOutcome::NoDisplay:
+            // One line on a terminal.
+            return out.fail(
+                LinkFailures::Refused,
+                EdidTexts::NoDisplay(output).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        case EdidOutcome::Failed:
+        case EdidOutcome::NothingToSend:
+            break;
+        }
+        return m_session.report(out);
     }
-    return std::nullopt;
-}
+
+private:
+    Session &m_session;
+    DeviceStatusReader m_status;
+    EdidOperations m_operations;
+};
 
 /// The switcher's size, checked against the ports the command names. An exit code when a
 /// port is outside it.
@@ -144,6 +133,21 @@ std::optional<int> RefuseOutsidePorts(CommandContext &context, Session &session,
                              QStringLiteral(": the switcher has outputs 1..") +
                              QString::number(size->outputs));
     return std::nullopt;
+}
+
+/// A session on the switcher, once its size is known to hold the ports the command names;
+/// nothing, with the failure written and its exit code in `exitCode`, otherwise.
+std::unique_ptr<Session> ConnectFor(CommandContext &context, std::optional<int> input,
+                                    std::optional<int> output, int &exitCode)
+{
+    std::unique_ptr<Session> session = context.connect(exitCode);
+    if (!session)
+        return nullptr;
+    if (const auto refused = RefuseOutsidePorts(context, *session, input, output)) {
+        exitCode = *refused;
+        return nullptr;
+    }
+    return session;
 }
 
 std::optional<int> PortOf(const Place &place)
@@ -182,35 +186,21 @@ int RunEdidRead(CommandContext &context)
         return context.usage(QStringLiteral("give the file to write with -o FILE.bin"));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, {}, PortOf(*source), exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, {}, PortOf(*source)))
-        return *refused;
-    if (source->kind == Place::Port) {
-        if (const auto refused = RefuseWithoutDisplay(*session, context.out(), source->number))
-            return *refused;
-    }
     const std::uint16_t code = source->kind == Place::Port
                                    ? std::uint16_t(EdidPortCodeBase + source->number)
                                    : MemoryCode(source->number);
+    EdidSession edid(*session);
     QByteArray block;
-    {
-        std::optional<ExchangeGuard> exchange = session->gate().tryBegin(Reading);
-        if (!exchange)
-            return session->report(context.out());
-        TCommandResult result;
-        exchange->link().ReadEDID(MakeFrame(EdidCommand, std::uint8_t(EdidSub::Read), code),
-                                  result);
-        if (!result.Success)
-            return session->report(context.out());
-        session->context().ShowStatus(StatusPanel::Operation, ShellTexts::Done());
-        block = exchange->link().ReadStream;
-    }
+    const EdidOutcome outcome = edid.operations().read(
+        code, PortOf(*source), [&block](const QByteArray &received) { block = received; });
+    if (outcome != EdidOutcome::Done)
+        return edid.finish(outcome, context.out(), source->number);
     const std::optional<EdidBytes> valid = EdidBlock::Validate(block);
     if (!valid)
-        return context.out().fail(LinkFailures::Refused,
-                                  QStringLiteral("EDID data not valid. Please try to read again."));
+        return context.out().fail(LinkFailures::Refused, EdidTexts::InvalidBlock());
     QString error;
     if (!EdidBlock::WriteFile(file, *valid, &error))
         return context.out().fail(LinkFailures::BadInput, file + QStringLiteral(": ") + error);
@@ -239,37 +229,22 @@ int RunEdidWrite(CommandContext &context)
                                   file + QStringLiteral(": EDID data not valid."));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), {}, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
-        return *refused;
-    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
-        return *refused;
-    if (!Run(*session, Downloading, EdidSub::Prepare, EdidPrepareCode))
-        return session->report(context.out());
 
-    EdidSub sub = EdidSub::DownloadOne;
-    std::uint16_t code = EdidAllInputsCode;
+    EdidPortLists::Target where{EdidSub::DownloadOne, EdidAllInputsCode};
     if (target->kind == Place::All)
-        sub = EdidSub::DownloadAll;
+        where.subcommand = EdidSub::DownloadAll;
     else if (target->kind == Place::Port)
-        code = std::uint16_t(EdidPortCodeBase + target->number);
+        where.code = std::uint16_t(EdidPortCodeBase + target->number);
     else
-        code = MemoryCode(target->number);
-    {
-        std::optional<ExchangeGuard> exchange = session->gate().tryBegin(Downloading);
-        if (!exchange)
-            return session->report(context.out());
-        TKXCOMControl &link = exchange->link();
-        link.WriteStream = EdidBlock::ToByteArray(*block);
-        TCommandResult result;
-        link.DownloadEDID(MakeFrame(EdidCommand, std::uint8_t(sub), code), result);
-        link.WriteStream.clear();
-        if (!result.Success)
-            return session->report(context.out());
-        session->context().ShowStatus(StatusPanel::Operation, ShellTexts::Done());
-    }
+        where.code = MemoryCode(target->number);
+    EdidSession edid(*session);
+    const EdidOutcome outcome = edid.operations().download(
+        where, [&block] { return std::optional<QByteArray>(EdidBlock::ToByteArray(*block)); });
+    if (outcome != EdidOutcome::Done)
+        return edid.finish(outcome, context.out());
     context.out().result(
         {file + QStringLiteral(" written to ") + PlaceText(*target, false)},
         {{QStringLiteral("file"), file}, {QStringLiteral("target"), PlaceText(*target, false)}});
@@ -288,29 +263,15 @@ int RunEdidMode(CommandContext &context)
                              QStringLiteral("\"; the modes are:") + ModeList(entries));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), {}, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), {}))
-        return *refused;
-    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
-        return *refused;
-    if (!Run(*session, Setting, EdidSub::Prepare, EdidPrepareCode))
-        return session->report(context.out());
-
-    const bool all = target->kind == Place::All;
-    const auto input = std::uint16_t(target->number);
-    bool done = false;
-    if (const std::optional<std::uint16_t> code = EdidPortLists::ModeCode(entries, mode)) {
-        done = all ? Run(*session, Setting, EdidSub::SetModeAll, *code)
-                   : Run(*session, Setting, EdidSub::SetModeOne, *code, input);
-    } else {
-        // The last entry restores the default EDID.
-        done = all ? Run(*session, Setting, EdidSub::DefaultAll, EdidDefaultAllCode)
-                   : Run(*session, Setting, EdidSub::DefaultOne, input);
-    }
-    if (!done)
-        return session->report(context.out());
+    // The last entry restores the default EDID: it has no code.
+    EdidSession edid(*session);
+    const EdidOutcome outcome =
+        edid.operations().setMode(EdidPortLists::ModeCode(entries, mode), PortOf(*target));
+    if (outcome != EdidOutcome::Done)
+        return edid.finish(outcome, context.out());
     context.out().result({PlaceText(*target, false) + QStringLiteral(": ") + entries[mode]},
                          {{QStringLiteral("target"), PlaceText(*target, false)},
                           {QStringLiteral("mode"), entries[mode]}});
@@ -326,23 +287,13 @@ int RunEdidCopy(CommandContext &context)
             QStringLiteral("copy from an output number to an input number or all"));
 
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    const std::unique_ptr<Session> session = ConnectFor(context, PortOf(*target), output, exitCode);
     if (!session)
         return exitCode;
-    if (const auto refused = RefuseOutsidePorts(context, *session, PortOf(*target), output))
-        return *refused;
-    if (const auto refused = RefuseWithoutSoftwareControl(*session, context.out()))
-        return *refused;
-    if (const auto refused = RefuseWithoutDisplay(*session, context.out(), *output))
-        return *refused;
-    if (!Run(*session, Copying, EdidSub::Prepare, EdidPrepareCode))
-        return session->report(context.out());
-    const bool done = target->kind == Place::All
-                          ? Run(*session, Copying, EdidSub::CopyAll, std::uint16_t(*output))
-                          : Run(*session, Copying, EdidSub::CopyOne, std::uint16_t(*output),
-                                std::uint16_t(target->number));
-    if (!done)
-        return session->report(context.out());
+    EdidSession edid(*session);
+    const EdidOutcome outcome = edid.operations().copy(*output, PortOf(*target));
+    if (outcome != EdidOutcome::Done)
+        return edid.finish(outcome, context.out(), *output);
     context.out().result({QStringLiteral("EDID of ") + PortName(true, *output) +
                           QStringLiteral(" copied to ") + PlaceText(*target, false)},
                          {{QStringLiteral("source"), PortName(true, *output)},

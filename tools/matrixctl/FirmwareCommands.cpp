@@ -175,7 +175,7 @@ int RunFirmwareUpload(CommandContext &context)
     const QStringList names = PartNames(file);
 
     int exitCode = 0;
-    const std::optional<Target> target = context.target(exitCode);
+    const std::optional<ConnectionTarget> target = context.target(exitCode);
     if (!target)
         return exitCode;
     if (!Confirmed(context,

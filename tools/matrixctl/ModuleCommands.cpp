@@ -34,13 +34,14 @@ QString BroadcastAddress(const QString &interfaceName)
 }
 
 /// The LDCD exchanges run over the serial line only; an exit code for any other target.
-std::optional<int> RefuseWithoutSerial(CommandContext &context, std::optional<Target> &target)
+std::optional<int> RefuseWithoutSerial(CommandContext &context,
+                                       std::optional<ConnectionTarget> &target)
 {
     int exitCode = 0;
     target = context.target(exitCode);
     if (!target)
         return exitCode;
-    if (target->kind != Target::Kind::Serial)
+    if (target->mode != cmCOM)
         return context.usage(QStringLiteral("the network module answers over the serial port "
                                             "only: give --port"));
     return std::nullopt;
@@ -91,15 +92,15 @@ int RunModuleDiscover(CommandContext &context)
     const QString interfaceName = context.value(QStringLiteral("broadcast"));
     if (!host.isEmpty() && !interfaceName.isEmpty())
         return context.usage(QStringLiteral("give either --host or --broadcast, not both"));
-    Target target;
-    target.kind = Target::Kind::Tcp;
+    ConnectionTarget target;
+    target.mode = cmLAN;
     TUDPMode mode = umBROADCAST;
     if (!host.isEmpty()) {
-        QString error;
-        const std::optional<Target> parsed = ParseHost(host, &error);
+        const std::optional<Connection::HostPort> parsed =
+            Connection::ParseHostPort(host, SwitcherTcpPort);
         if (!parsed)
-            return context.usage(error);
-        target.host = parsed->host;
+            return context.usage(Connection::BadHostText(host));
+        target.host = parsed->address;
         mode = umNORMAL;
     } else if (!interfaceName.isEmpty()) {
         target.host = BroadcastAddress(interfaceName);
@@ -141,7 +142,7 @@ int RunModuleDiscover(CommandContext &context)
 
 int RunModuleQuery(CommandContext &context)
 {
-    std::optional<Target> target;
+    std::optional<ConnectionTarget> target;
     if (const auto refused = RefuseWithoutSerial(context, target))
         return *refused;
     int exitCode = 0;
@@ -153,7 +154,7 @@ int RunModuleQuery(CommandContext &context)
 
 int RunModuleReset(CommandContext &context)
 {
-    std::optional<Target> target;
+    std::optional<ConnectionTarget> target;
     if (const auto refused = RefuseWithoutSerial(context, target))
         return *refused;
     int exitCode = 0;

@@ -4,7 +4,7 @@
 #include "Interrupt.h"
 #include "Output.h"
 #include "Session.h"
-#include "SwitcherQueries.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include "link/Commands.h"
 #include "shell/CommandGate.h"

@@ -3,11 +3,11 @@
 #include "CommandTable.h"
 #include "ExitCodes.h"
 #include "Output.h"
-#include "PresetFile.h"
 #include "Session.h"
-#include "SwitcherQueries.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include "shell/ShellContext.h"
+#include "shell/presets/PresetFile.h"
 #include "shell/presets/PresetRouting.h"
 #include "shell/presets/PresetValue.h"
 #include "shell/routing/RoutingController.h"
@@ -43,9 +43,13 @@ int FindPreset(const QList<PresetRow> &presets, const QString &text)
 
 int RunPresetList(CommandContext &context)
 {
+    int exitCode = 0;
+    const AppSettings *desktop = context.desktop(exitCode);
+    if (!desktop)
+        return exitCode;
     QStringList lines;
     QJsonArray presets;
-    const QList<PresetRow> &rows = context.desktop().presets;
+    const QList<PresetRow> &rows = desktop->presets;
     for (int n = 1; n <= int(rows.size()); ++n) {
         const PresetRow &row = rows[n - 1];
         const QStringList routing = row.routing.mid(0, PresetValue::RoutedOutputs);
@@ -61,14 +65,17 @@ int RunPresetList(CommandContext &context)
 
 int RunPresetApply(CommandContext &context)
 {
-    const QList<PresetRow> presets = context.desktop().presets;
+    int exitCode = 0;
+    const AppSettings *desktop = context.desktop(exitCode);
+    if (!desktop)
+        return exitCode;
+    const QList<PresetRow> presets = desktop->presets;
     const int number = FindPreset(presets, context.argument(0));
     if (number == 0)
         return context.usage(QStringLiteral("no preset ") + context.argument(0) +
                              QStringLiteral(" (matrixctl preset list)"));
     const PresetRow &preset = presets[number - 1];
 
-    int exitCode = 0;
     const std::unique_ptr<Session> session = context.connect(exitCode);
     if (!session)
         return exitCode;
@@ -127,10 +134,11 @@ int RunPresetSave(CommandContext &context)
             preset.routing.append(QString::number(input));
     }
 
-    QString error;
-    if (!SavePreset(context.settingsPath(), *number, preset, &error))
-        return context.out().fail(LinkFailures::BadInput,
-                                  context.settingsPath() + QStringLiteral(": ") + error);
+    const SettingsFileResult saved = SavePreset(context.desktopFile(), *number, preset);
+    if (!saved.ok())
+        return context.out().fail(LinkFailures::BadInput, saved.error);
+    if (!saved.notice.isEmpty())
+        context.out().warn(saved.notice);
     context.out().result({QString::number(*number) + QStringLiteral("  ") +
                           PresetValue::join(preset.routing) + QStringLiteral("  ") + preset.name},
                          {{QStringLiteral("preset"), *number},

@@ -4,7 +4,7 @@
 #include "ExitCodes.h"
 #include "Output.h"
 #include "Session.h"
-#include "SwitcherQueries.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include "shell/ShellContext.h"
 #include "shell/routing/RoutingController.h"

@@ -3,21 +3,14 @@
 #include "CommandTable.h"
 #include "Output.h"
 #include "Session.h"
-#include "SwitcherQueries.h"
 
-#include "link/WaitClock.h"
 #include "shell/ShellContext.h"
 #include "shell/devicestatus/DeviceStatusReader.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include <QJsonArray>
 
-#include <chrono>
-
-using namespace std::chrono_literals;
-
 namespace {
-
-constexpr auto InputQueryPause = 5ms; // as the desktop program pauses between input queries
 
 QString StateText(std::optional<PortState> state)
 {
@@ -50,11 +43,8 @@ int RunStatus(CommandContext &context)
         return session->report(context.out());
 
     const QString kind = DeviceStatusReader::KindName(info->kind);
-    QStringList lines{QStringLiteral("Device: ") + kind + QStringLiteral(", ") +
-                          QString::number(info->size.inputs) + QLatin1Char('x') +
-                          QString::number(info->size.outputs),
-                      QStringLiteral("Version: ") + QString::number(info->major) +
-                          QLatin1Char('.') + QString::number(info->minor)};
+    QStringList lines{DeviceStatusReader::DeviceText(*info),
+                      DeviceStatusReader::VersionText(*info)};
     QJsonObject document{
         {QStringLiteral("kind"), info->kind},
         {QStringLiteral("device"), kind},
@@ -65,21 +55,19 @@ int RunStatus(CommandContext &context)
     // A port whose query fails reads "Not known" and the next port is asked all the same,
     // as on the desktop; the command then ends with that failure.
     bool complete = true;
-    for (const bool output : {false, true}) {
-        const int ports = output ? info->size.outputs : info->size.inputs;
-        QJsonArray states;
-        for (int port = 1; port <= ports; ++port) {
-            const std::optional<PortState> state = ReadPortState(session->gate(), output, port);
-            complete = complete && state.has_value();
-            lines.append(PortName(output, port) + QStringLiteral(": ") + StateText(state));
-            states.append(QJsonObject{{QStringLiteral("port"), port},
-                                      {QStringLiteral("connected"), StateJson(state)}});
-            if (!output && port < ports)
-                session->context().clock().sleep(InputQueryPause);
-        }
-        document.insert(output ? QStringLiteral("outputPorts") : QStringLiteral("inputPorts"),
-                        states);
-    }
+    QJsonArray inputStates;
+    QJsonArray outputStates;
+    ReadPortStates(session->gate(), session->context().clock(), info->size.inputs,
+                   info->size.outputs, [&](bool output, int port, std::optional<PortState> state) {
+                       complete = complete && state.has_value();
+                       lines.append(PortName(output, port) + QStringLiteral(": ") +
+                                    StateText(state));
+                       (output ? outputStates : inputStates)
+                           .append(QJsonObject{{QStringLiteral("port"), port},
+                                               {QStringLiteral("connected"), StateJson(state)}});
+                   });
+    document.insert(QStringLiteral("inputPorts"), inputStates);
+    document.insert(QStringLiteral("outputPorts"), outputStates);
     context.out().result(lines, document);
     return complete ? 0 : session->report(context.out());
 }

@@ -22,12 +22,15 @@ QJsonArray TagsJson(const std::array<QString, PortTagSet::Ports> &tags)
 int RunTags(CommandContext &context)
 {
     int exitCode = 0;
-    const std::optional<Target> target = context.target(exitCode);
+    const std::optional<ConnectionTarget> target = context.target(exitCode);
     if (!target)
         return exitCode;
+    const IniDocument *desktop = context.desktopIni(exitCode);
+    if (!desktop)
+        return exitCode;
     // A serial switcher has the COM set; a network switcher the set of its module's MAC.
-    const TControlMode mode = target->kind == Target::Kind::Serial ? cmCOM : cmLAN;
-    const PortTagSet tags = PortTagStore::load(context.desktopIni(), mode, target->mac);
+    const TControlMode mode = target->mode;
+    const PortTagSet tags = PortTagStore::load(*desktop, mode, target->mac);
     QStringList lines;
     for (const bool output : {false, true}) {
         const auto &set = output ? tags.outputs : tags.inputs;

@@ -15,10 +15,7 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    // The desktop program's names: its settings location depends on them, and matrixctl
-    // shares its Settings.ini.
-    QCoreApplication::setApplicationName(QStringLiteral("hdmi-matrix-controller"));
-    QCoreApplication::setOrganizationName(QStringLiteral("hdmi-matrix-controller"));
+    QCoreApplication::setApplicationName(QStringLiteral("matrixctl"));
     QCoreApplication::setApplicationVersion(QLatin1String(MatrixctlVersion));
 
     QFile out;
@@ -41,7 +38,8 @@ int main(int argc, char *argv[])
     env.transports = [](std::uint16_t tcpPort) {
         return std::make_unique<QtTransportFactory>(tcpPort);
     };
-    env.settings = SettingsLocation::resolve(QCoreApplication::applicationDirPath());
+    // The Settings.ini every program of the project shares.
+    env.settings = SettingsLocation::forThisProgram();
     env.workingDir = QDir::currentPath();
 
     QStringList arguments = QCoreApplication::arguments();

@@ -4,12 +4,10 @@
 #include "edid/EdidBlock.h"
 #include "edid/EdidPortLists.h"
 #include "edid/ui/EdidGrid.h"
-#include "link/Frames.h"
 #include "link/KXCOMControl.h"
 #include "shell/CommandGate.h"
 #include "shell/ShellContext.h"
 #include "shell/ShellTexts.h"
-#include "shell/devicestatus/DeviceStatusReader.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/settings/AppSettings.h"
 #include "ui/Dialogs.h"
@@ -40,10 +38,6 @@ constexpr int PopupMargin = 24;
 
 const QString FileFilter = QStringLiteral("Binary file(*.bin)|*.bin");
 const QString SelectFirst = QStringLiteral("Select list item first");
-const QString Setting = QStringLiteral("Setting...");
-const QString Copying = QStringLiteral("Copying...");
-const QString Reading = QStringLiteral("Reading...");
-const QString Downloading = QStringLiteral("Downloading...");
 
 QLabel *label(const QString &text, const char *name, QWidget *buddy, QWidget *parent)
 {
@@ -64,13 +58,6 @@ QComboBox *pickList(const char *name, const QString &accessibleName, int charact
     return list;
 }
 
-std::uint8_t sub(EdidSub subcommand)
-{
-    return std::uint8_t(subcommand);
-}
-
-constexpr auto EdidCommand = std::uint8_t(Command::Edid);
-
 void fitPopup(QComboBox *list)
 {
     list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + PopupMargin);
@@ -88,7 +75,7 @@ void fillList(QComboBox *list, const QStringList &entries, int selected)
 
 EdidPage::EdidPage(ShellContext &context, DeviceStatusReader &deviceStatus, Dialogs &dialogs,
                    QWidget *parent)
-    : QWidget(parent), m_context(context), m_deviceStatus(deviceStatus), m_dialogs(dialogs)
+    : QWidget(parent), m_context(context), m_operations(context, deviceStatus), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("EdidPage"));
     auto *layout = new QHBoxLayout(this);
@@ -400,25 +387,7 @@ int EdidPage::FirstUserMemoryIndex(const QComboBox *list)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Queries and checks
-
-std::uint8_t EdidPage::QueryEDIDControlMode()
-{
-    return m_deviceStatus.QueryEDIDControlMode();
-}
-
-std::uint8_t EdidPage::QueryOutputConnection(int output)
-{
-    return m_deviceStatus.QueryOutputConnection(output);
-}
-
-bool EdidPage::PrepareEDIDChange(const QString &statusText)
-{
-    TCommandResult result;
-    m_context.gate().RunCommand(statusText, EdidCommand, sub(EdidSub::Prepare), EdidPrepareCode, 0, 0,
-                      0, result);
-    return result.Success;
-}
+// Actions
 
 bool EdidPage::listsChosen(std::initializer_list<const QComboBox *> lists)
 {
@@ -431,73 +400,33 @@ bool EdidPage::listsChosen(std::initializer_list<const QComboBox *> lists)
     return true;
 }
 
-bool EdidPage::EDIDControlPermitted()
+void EdidPage::tell(EdidOutcome outcome, int output)
 {
-    const std::uint8_t mode = QueryEDIDControlMode();
-    if (mode == QueryFailed)
-        return false;
-    if (mode == EdidControlLockedMode) {
-        m_dialogs.information(
-            window(), QStringLiteral("Please set [EDID Selector] to [1111] first, otherwise EDID "
-                                    "software control mode not permitted."));
-        return false;
-    }
-    return true;
+    if (outcome == EdidOutcome::ControlLocked)
+        m_dialogs.information(window(), EdidTexts::ControlLocked());
+    else if (outcome == EdidOutcome::NoDisplay)
+        m_dialogs.information(window(), EdidTexts::NoDisplay(output));
 }
 
-bool EdidPage::OutputHasDisplay(int output)
+std::optional<int> EdidPage::chosenInput(const QComboBox *list)
 {
-    const std::uint8_t answer = QueryOutputConnection(output);
-    if (answer == QueryFailed)
-        return false;
-    if (answer == OutputNotConnected) {
-        m_dialogs.information(
-            window(), QStringLiteral("EDID can not be read because output not connected.\r\n"
-                                    "[Output") +
-                         QString::number(output) + QLatin1Char(']'));
-        return false;
-    }
-    return true;
+    // The last entry stands for all inputs.
+    const int input = list->currentIndex();
+    return input == list->count() - 1 ? std::nullopt : std::optional<int>(input);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Actions
 
 void EdidPage::btnSetEDIDModeClick()
 {
     if (!listsChosen({cbEDIDMode, cbSetEDIDModeInput}))
         return;
     m_context.ShowStatus(StatusPanel::Hint, QString());
-    if (!EDIDControlPermitted())
-        return;
-    if (!PrepareEDIDChange(Setting))
-        return;
-
-    const int input = cbSetEDIDModeInput->currentIndex();
-    const bool allInputs = input == cbSetEDIDModeInput->count() - 1;
-    const int mode = cbEDIDMode->currentIndex();
-    TCommandResult result;
-    if (mode == cbEDIDMode->count() - 1) {
-        if (allInputs)
-            m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::DefaultAll),
-                              EdidDefaultAllCode, 0, 0, 0, result);
-        else
-            m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::DefaultOne),
-                              std::uint16_t(input), 0, 0, 0, result);
-        return;
-    }
     QStringList entries;
     for (int i = 0; i < cbEDIDMode->count(); ++i)
         entries.append(cbEDIDMode->itemText(i));
-    const std::optional<std::uint16_t> code = EdidPortLists::ModeCode(entries, mode);
-    if (!code)
-        return;
-    if (allInputs)
-        m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::SetModeAll), *code, 0, 0, 0,
-                          result);
-    else
-        m_context.gate().RunCommand(Setting, EdidCommand, sub(EdidSub::SetModeOne), *code,
-                          std::uint16_t(input), 0, 0, result);
+    // The last entry restores the default EDID: it has no code.
+    const std::optional<std::uint16_t> code =
+        EdidPortLists::ModeCode(entries, cbEDIDMode->currentIndex());
+    tell(m_operations.setMode(code, chosenInput(cbSetEDIDModeInput)));
 }
 
 void EdidPage::btnCopyEDIDClick()
@@ -505,22 +434,8 @@ void EdidPage::btnCopyEDIDClick()
     if (!listsChosen({cbCopyEDIDOutput, cbCopyEDIDInput}))
         return;
     m_context.ShowStatus(StatusPanel::Hint, QString());
-    if (!EDIDControlPermitted())
-        return;
     const int output = cbCopyEDIDOutput->currentIndex();
-    if (output <= EdidPortLists::PortCount && !OutputHasDisplay(output))
-        return;
-    if (!PrepareEDIDChange(Copying))
-        return;
-
-    const int input = cbCopyEDIDInput->currentIndex();
-    TCommandResult result;
-    if (input == cbCopyEDIDInput->count() - 1)
-        m_context.gate().RunCommand(Copying, EdidCommand, sub(EdidSub::CopyAll), std::uint16_t(output),
-                          0, 0, 0, result);
-    else
-        m_context.gate().RunCommand(Copying, EdidCommand, sub(EdidSub::CopyOne), std::uint16_t(output),
-                          std::uint16_t(input), 0, 0, result);
+    tell(m_operations.copy(output, chosenInput(cbCopyEDIDInput)), output);
 }
 
 void EdidPage::btnReadEDIDDataClick()
@@ -532,22 +447,13 @@ void EdidPage::btnReadEDIDDataClick()
     if (!code)
         return;
     ClearEDIDData();
-    if (EdidPortLists::ReadsOutput(entry) && !OutputHasDisplay(entry))
-        return;
-    std::optional<ExchangeGuard> exchange = m_context.gate().tryBegin(Reading);
-    if (!exchange)
-        return;
-    m_context.ShowStatus(StatusPanel::Hint, QString());
-
-    TKXCOMControl &link = exchange->link();
-    TCommandResult result;
-    link.ReadEDID(MakeFrame(EdidCommand, sub(EdidSub::Read), *code), result);
-    if (result.Success) {
-        m_context.ShowStatus(StatusPanel::Operation, ShellTexts::Done());
-        if (!ShowEDIDData(&link.ReadStream))
-            m_dialogs.information(
-                window(), QStringLiteral("EDID data not valid. Please try to read again."));
-    }
+    const std::optional<int> output =
+        EdidPortLists::ReadsOutput(entry) ? std::optional<int>(entry) : std::nullopt;
+    const EdidOutcome outcome = m_operations.read(*code, output, [this](const QByteArray &block) {
+        if (!ShowEDIDData(&block))
+            m_dialogs.information(window(), EdidTexts::InvalidBlock());
+    });
+    tell(outcome, entry);
 }
 
 void EdidPage::btnDownloadEDIDClick()
@@ -558,27 +464,13 @@ void EdidPage::btnDownloadEDIDClick()
         EdidPortLists::DownloadTarget(cbDownloadEDIDInput->currentIndex());
     if (!target)
         return;
-    if (!EDIDControlPermitted())
-        return;
-    // The block shown at the click is the one sent, whatever happens to the grid while the
-    // preparing command waits for its answer.
-    QByteArray block;
-    if (!CollectEDIDData(block)) {
+    // The block shown now is the one sent.
+    const EdidOutcome outcome = m_operations.download(*target, [this] {
+        QByteArray block;
+        return CollectEDIDData(block) ? std::optional<QByteArray>(block) : std::nullopt;
+    });
+    if (outcome == EdidOutcome::NothingToSend)
         m_context.ShowStatus(StatusPanel::Hint,
                              QStringLiteral("EDID Content empty, open EDID file first"));
-        return;
-    }
-    m_context.ShowStatus(StatusPanel::Hint, QString());
-    if (!PrepareEDIDChange(Downloading))
-        return;
-    std::optional<ExchangeGuard> exchange = m_context.gate().tryBegin(Downloading);
-    if (!exchange)
-        return;
-
-    TKXCOMControl &link = exchange->link();
-    link.WriteStream = block;
-    TCommandResult result;
-    link.DownloadEDID(MakeFrame(EdidCommand, sub(target->subcommand), target->code), result);
-    if (result.Success)
-        m_context.ShowStatus(StatusPanel::Operation, ShellTexts::Done());
+    tell(outcome);
 }

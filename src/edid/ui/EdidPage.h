@@ -1,5 +1,6 @@
 #pragma once
 
+#include "edid/EdidOperations.h"
 #include "shell/settings/SettingsPart.h"
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 class DeviceStatusReader;
 class Dialogs;
@@ -46,14 +48,6 @@ public:
     void tsEDIDCtrlShow();
     static bool IsUserMemoryEntry(const QComboBox *list);
     static int FirstUserMemoryIndex(const QComboBox *list);
-
-    // Switcher queries and steps shared by the actions.
-    /// The switcher's EDID control mode, 255 when the query failed (asked through the
-    /// device status view).
-    std::uint8_t QueryEDIDControlMode();
-    /// 15 when output n has a display, 240 when it has not, 255 when the query failed.
-    std::uint8_t QueryOutputConnection(int output);
-    bool PrepareEDIDChange(const QString &statusText);
 
     /// FormCreate drops the last mode entry ("Default EDID" stays the last one offered).
     void removeLastMode();
@@ -102,12 +96,12 @@ private:
     std::array<QComboBox *, 6> settingsLists() const;
     /// False (with the hint in the status bar) when a list still shows its prompt.
     bool listsChosen(std::initializer_list<const QComboBox *> lists);
-    /// The control check: false when the query failed or software control is not permitted.
-    bool EDIDControlPermitted();
-    /// The connection check of output n: false when it failed or no display is attached.
-    bool OutputHasDisplay(int output);
+    /// The input a list of inputs names; nothing for its last entry, all inputs.
+    static std::optional<int> chosenInput(const QComboBox *list);
+    /// The message box of a check that stopped an action (`output`: the one without display).
+    void tell(EdidOutcome outcome, int output = 0);
 
     ShellContext &m_context;
-    DeviceStatusReader &m_deviceStatus;
+    EdidOperations m_operations;
     Dialogs &m_dialogs;
 };

@@ -1,20 +1,13 @@
 #include "shell/devicestatus/DeviceStatusReader.h"
 
 #include "link/Commands.h"
-#include "link/WaitClock.h"
 #include "shell/CommandGate.h"
 #include "shell/ShellContext.h"
 
-#include <chrono>
-
-using namespace std::chrono_literals;
-
 namespace {
 
-constexpr auto InputQueryPause = 5ms;
 constexpr std::array<const char *, 3> KindNames{"HDMI Matrix", "HDBT Matrix", "HDMI+HDBT Matrix"};
 
-const QString InfoStatus = QStringLiteral("Getting device info ...");
 const QString NotKnown = QStringLiteral(": Not known");
 
 } // namespace
@@ -32,7 +25,7 @@ DeviceStatusReader::DeviceStatusReader(ShellContext &context, QObject *parent)
 
 QString DeviceStatusReader::portName(bool output, int port)
 {
-    return (output ? QStringLiteral("Output") : QStringLiteral("Input")) + QString::number(port);
+    return PortName(output, port);
 }
 
 QString DeviceStatusReader::KindName(int code)
@@ -40,6 +33,19 @@ QString DeviceStatusReader::KindName(int code)
     if (code >= 1 && code <= int(KindNames.size()))
         return QLatin1String(KindNames[std::size_t(code - 1)]);
     return QStringLiteral("Unknown (") + QString::number(code) + QLatin1Char(')');
+}
+
+QString DeviceStatusReader::DeviceText(const SwitcherInfo &info)
+{
+    return QStringLiteral("Device: ") + KindName(info.kind) + QStringLiteral(", ") +
+           QString::number(info.size.inputs) + QLatin1Char('x') +
+           QString::number(info.size.outputs);
+}
+
+QString DeviceStatusReader::VersionText(const SwitcherInfo &info)
+{
+    return QStringLiteral("Version: ") + QString::number(info.major) + QLatin1Char('.') +
+           QString::number(info.minor);
 }
 
 void DeviceStatusReader::ResetDeviceInfo()
@@ -55,69 +61,43 @@ void DeviceStatusReader::ResetDeviceInfo()
 
 bool DeviceStatusReader::ReadDeviceInfo()
 {
-    CommandGate &gate = m_context.gate();
-    TCommandResult kind;
-    gate.RunCommand(InfoStatus, Command::Info, InfoSub::Kind, WholeDevice, 0, kind);
-    if (!kind.Success)
+    const std::optional<SwitcherInfo> info = ReadInfo(m_context.gate());
+    if (!info)
         return false;
-    TCommandResult size;
-    gate.RunCommand(InfoStatus, Command::Info, InfoSub::Size, WholeDevice, 0, size);
-    if (!size.Success)
-        return false;
-    TCommandResult version;
-    gate.RunCommand(InfoStatus, Command::Info, InfoSub::Version, WholeDevice, 0, version);
-    if (!version.Success)
-        return false;
-
-    m_device.text = QStringLiteral("Device: ") + KindName(kind.r4()) + QStringLiteral(", ") +
-                    QString::number(size.r4()) + QLatin1Char('x') + QString::number(size.r6());
-    m_version.text = QStringLiteral("Version: ") + QString::number(version.r4()) +
-                     QLatin1Char('.') + QString::number(version.r6());
+    m_device.text = DeviceText(*info);
+    m_version.text = VersionText(*info);
     emit linesChanged();
 
+    // The window shows the four ports it is laid out for, whatever the switcher's size.
     bool success = true;
-    for (int port = 1; port <= VisiblePorts; ++port) {
-        success = readPortLine(false, port);
-        if (port < VisiblePorts)
-            m_context.clock().sleep(InputQueryPause);
-    }
-    for (int port = 1; port <= VisiblePorts; ++port)
-        success = readPortLine(true, port);
+    ReadPortStates(m_context.gate(), m_context.clock(), VisiblePorts, VisiblePorts,
+                   [&](bool output, int port, std::optional<PortState> state) {
+                       success = state.has_value();
+                       showPortLine(output, port, state);
+                   });
     return success;
 }
 
-bool DeviceStatusReader::readPortLine(bool output, int port)
+void DeviceStatusReader::showPortLine(bool output, int port, std::optional<PortState> state)
 {
     const QString name = portName(output, port);
-    TCommandResult result;
-    m_context.gate().RunCommand(QStringLiteral("Getting ") + name +
-                                    QStringLiteral(" connection ..."),
-                                Command::Info,
-                                output ? InfoSub::OutputConnection : InfoSub::InputConnection,
-                                std::uint16_t(port), 0, result);
     StatusLine &line = (output ? m_outputs : m_inputs)[std::size_t(port - 1)];
-    if (!result.Success) {
+    if (!state)
         line.text = name + NotKnown;
-    } else if (result.r6() == PortConnected) {
+    else if (state == PortState::Connected)
         line = {name + QStringLiteral(": Connected"), true};
-    } else if (result.r6() == PortNotConnected) {
+    else if (state == PortState::NotConnected)
         line = {name + QStringLiteral(": Not connected"), false};
-    }
     // Any other answer leaves the line as it was.
     emit linesChanged();
-    return result.Success != 0;
 }
 
 std::uint8_t DeviceStatusReader::QueryOutputConnection(int output)
 {
-    TCommandResult result;
-    m_context.gate().RunCommand(QStringLiteral("Getting ") + portName(true, output) +
-                                    QStringLiteral(" connection ..."),
-                                Command::Info, InfoSub::OutputConnection,
-                                std::uint16_t(output), 0, result);
-    if (!result.Success)
+    const std::optional<PortState> state = ReadPortState(m_context.gate(), true, output);
+    if (!state)
         return QueryFailed;
-    return result.r6() == PortConnected ? DisplayConnected : DisplayNotConnected;
+    return state == PortState::Connected ? DisplayConnected : DisplayNotConnected;
 }
 
 std::uint8_t DeviceStatusReader::QueryEDIDControlMode()

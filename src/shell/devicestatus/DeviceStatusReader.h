@@ -1,10 +1,13 @@
 #pragma once
 
+#include "shell/devicestatus/SwitcherQueries.h"
+
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class ShellContext;
 
@@ -54,14 +57,18 @@ public:
 
     /// "HDMI Matrix" and the others for codes 1..3; "Unknown (code)" for any other code.
     static QString KindName(int code);
+    /// "Device: HDMI Matrix, 4x4".
+    static QString DeviceText(const SwitcherInfo &info);
+    /// "Version: 1.2".
+    static QString VersionText(const SwitcherInfo &info);
     static QString portName(bool output, int port);
 
 signals:
     void linesChanged();
 
 private:
-    /// One connection query and its line; the query's Success.
-    bool readPortLine(bool output, int port);
+    /// The line of a port after its connection query (nothing: the query failed).
+    void showPortLine(bool output, int port, std::optional<PortState> state);
 
     ShellContext &m_context;
     StatusLine m_device;

@@ -1,6 +1,6 @@
 #include "shell/porttags/PortTagStore.h"
 
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
 #include <algorithm>
 

@@ -1,9 +1,8 @@
 #include "shell/porttags/PortTagsModel.h"
 
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
-PortTagsModel::PortTagsModel(const SettingsLocation &location, QObject *parent)
-    : QObject(parent), m_location(location)
+PortTagsModel::PortTagsModel(SharedIniFile &file, QObject *parent) : QObject(parent), m_file(file)
 {
 }
 
@@ -31,28 +30,23 @@ void PortTagsModel::ClearPortTags()
 void PortTagsModel::LoadPortTags(TControlMode mode, const QString &mac)
 {
     IniDocument ini;
-    ini.load(m_location.filePath());
+    ini.load(m_file.path());
     setTags(PortTagStore::load(ini, mode, mac));
 }
 
-bool PortTagsModel::SavePortTags(TControlMode mode, const QString &mac)
+SettingsFileResult PortTagsModel::SavePortTags(TControlMode mode, const QString &mac)
 {
-    IniDocument ini;
-    // A file that exists but cannot be read is not replaced by one that holds only the tags.
-    if (!ini.load(m_location.filePath()))
-        return false;
-    PortTagStore::save(ini, mode, mac, m_tags);
-    return ini.save(m_location.filePath());
+    return m_file.update([&](IniDocument &ini) {
+        PortTagStore::save(ini, mode, mac, m_tags);
+        return true;
+    });
 }
 
-bool PortTagsModel::PurgeEmptyTagSections()
+SettingsFileResult PortTagsModel::PurgeEmptyTagSections()
 {
-    IniDocument ini;
-    if (!ini.load(m_location.filePath()))
-        return false;
-    const QStringList before = ini.sectionNames();
-    PortTagStore::purgeEmptySections(ini);
-    if (ini.sectionNames() == before)
-        return true;
-    return ini.save(m_location.filePath());
+    return m_file.update([](IniDocument &ini) {
+        const QStringList before = ini.sectionNames();
+        PortTagStore::purgeEmptySections(ini);
+        return ini.sectionNames() != before;
+    });
 }

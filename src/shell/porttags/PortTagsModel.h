@@ -1,8 +1,8 @@
 #pragma once
 
 #include "link/Commands.h"
-#include "shell/SettingsLocation.h"
 #include "shell/porttags/PortTagStore.h"
+#include "shell/settings/SharedIniFile.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +16,8 @@ public:
     /// Tags of the controls that stand for a port: inputs n, outputs 40 + n.
     static constexpr int OutputTagBase = 40;
 
-    PortTagsModel(const SettingsLocation &location, QObject *parent = nullptr);
+    /// The tags are kept in `file`, which the program shares with its other settings.
+    explicit PortTagsModel(SharedIniFile &file, QObject *parent = nullptr);
 
     const PortTagSet &tags() const { return m_tags; }
     void setTags(const PortTagSet &tags);
@@ -26,18 +27,18 @@ public:
     QString outputTag(int output) const { return tag(OutputTagBase + output); }
 
     void ClearPortTags();
-    /// Reads the stored set of the mode (and device).
+    /// Reads the stored set of the mode (and device) from the file as it is now.
     void LoadPortTags(TControlMode mode, const QString &mac);
-    /// Stores the set and removes tag sections without a tag; false when the file could not
-    /// be read or written (it then keeps what it held).
-    bool SavePortTags(TControlMode mode, const QString &mac);
-    /// Removes every tag section without a tag; false when the file could not be written.
-    bool PurgeEmptyTagSections();
+    /// Stores the set and removes tag sections without a tag; on failure the file keeps what
+    /// it held.
+    SettingsFileResult SavePortTags(TControlMode mode, const QString &mac);
+    /// Removes every tag section without a tag.
+    SettingsFileResult PurgeEmptyTagSections();
 
 signals:
     void changed();
 
 private:
-    SettingsLocation m_location;
+    SharedIniFile &m_file;
     PortTagSet m_tags;
 };

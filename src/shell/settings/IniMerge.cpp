@@ -1,6 +1,6 @@
 #include "shell/settings/IniMerge.h"
 
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
 #include <QHash>
 #include <QSet>

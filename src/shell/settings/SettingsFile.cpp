@@ -1,36 +1,31 @@
 #include "shell/settings/SettingsFile.h"
 
-#include "shell/IniDocument.h"
 #include "shell/settings/SettingsPart.h"
 #include "shell/settings/SettingsStore.h"
 
-SettingsFile::SettingsFile(const SettingsLocation &location, QObject *parent)
-    : QObject(parent), m_location(location)
-{
-}
+SettingsFile::SettingsFile(SharedIniFile &file, QObject *parent) : QObject(parent), m_file(file) {}
 
 void SettingsFile::addPart(SettingsPart &part)
 {
     m_parts.push_back(&part);
 }
 
-void SettingsFile::LoadSettings()
+SettingsFileResult SettingsFile::LoadSettings()
 {
-    IniDocument ini;
-    ini.load(m_location.filePath());
-    const AppSettings settings = SettingsStore::read(ini);
+    const SettingsFileResult read = m_file.read();
+    const AppSettings settings = SettingsStore::read(m_file.document());
     for (SettingsPart *part : m_parts)
         part->applySettings(settings);
+    return read;
 }
 
-bool SettingsFile::SaveSettings()
+SettingsFileResult SettingsFile::SaveSettings()
 {
-    IniDocument ini;
-    if (!ini.load(m_location.filePath()))
-        return false;
     AppSettings settings;
     for (const SettingsPart *part : m_parts)
         part->collectSettings(settings);
-    SettingsStore::write(ini, settings);
-    return ini.save(m_location.filePath());
+    return m_file.update([&settings](IniDocument &ini) {
+        SettingsStore::write(ini, settings);
+        return true;
+    });
 }

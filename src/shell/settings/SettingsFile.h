@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SharedIniFile.h"
 
 #include <QObject>
 
@@ -10,24 +10,25 @@ class SettingsPart;
 
 /// Settings.ini for the window: read once when it is first shown, written when it is shown
 /// and when it closes. The parts that keep something there are applied in the order they
-/// were added.
+/// were added. The file read at show time is the document every later save changes, so that
+/// what other programs wrote meanwhile stays (SharedIniFile).
 class SettingsFile : public QObject
 {
     Q_OBJECT
 public:
-    explicit SettingsFile(const SettingsLocation &location, QObject *parent = nullptr);
+    explicit SettingsFile(SharedIniFile &file, QObject *parent = nullptr);
 
     void addPart(SettingsPart &part);
 
-    /// Reads the file (a missing or unreadable one gives the defaults) into every part.
-    void LoadSettings();
-    /// Writes every part's values; false when the file could not be written (it then keeps
-    /// its previous content). A file that exists but cannot be read is not replaced.
-    bool SaveSettings();
+    /// Reads the file into every part. A missing file gives the defaults; so does one that
+    /// cannot be read, which the result reports and which is then never written.
+    SettingsFileResult LoadSettings();
+    /// Writes every part's values; on failure the file keeps its previous content.
+    SettingsFileResult SaveSettings();
 
-    QString filePath() const { return m_location.filePath(); }
+    QString filePath() const { return m_file.path(); }
 
 private:
-    SettingsLocation m_location;
+    SharedIniFile &m_file;
     std::vector<SettingsPart *> m_parts;
 };

@@ -1,7 +1,7 @@
 #include "shell/settings/SettingsStore.h"
 
-#include "shell/IniDocument.h"
 #include "shell/presets/PresetValue.h"
+#include "shell/settings/IniDocument.h"
 
 namespace {
 

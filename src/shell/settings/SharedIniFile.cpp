@@ -28,6 +28,11 @@ QString noticeOf(const IniSaveReport &report, const QString &path)
 
 } // namespace
 
+QString SettingsFileResult::notWrittenText(const QString &path) const
+{
+    return status == Status::Locked ? error : SettingsTexts::UnableToWrite(path);
+}
+
 SharedIniFile::SharedIniFile(const QString &path) : SharedIniFile(path, Options{}) {}
 
 SharedIniFile::SharedIniFile(const QString &path, const Options &options)
@@ -38,13 +43,35 @@ SharedIniFile::SharedIniFile(const QString &path, const Options &options)
 SettingsFileResult SharedIniFile::read()
 {
     QString error;
-    if (!m_asRead.load(m_path, &error))
-        return failure(SettingsFileResult::Status::ReadFailed, error);
+    m_hasRead = m_asRead.load(m_path, &error);
+    if (!m_hasRead) {
+        m_readFailure = failure(SettingsFileResult::Status::ReadFailed, error);
+        return *m_readFailure;
+    }
+    m_readFailure.reset();
     return {};
+}
+
+SettingsFileResult SharedIniFile::update(const Change &change)
+{
+    if (!m_hasRead && !m_readFailure) {
+        const SettingsFileResult read = this->read();
+        if (!read.ok())
+            return read;
+    }
+    if (m_readFailure)
+        return *m_readFailure;
+    IniDocument changed = m_asRead;
+    if (!change(changed))
+        return {};
+    return save(changed);
 }
 
 SettingsFileResult SharedIniFile::save(const IniDocument &changed)
 {
+    // What was not read is not replaced by what the program made up without it.
+    if (m_readFailure)
+        return *m_readFailure;
     QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(int(m_options.staleLockAge.count()));
     if (!lock.tryLock(int(m_options.lockTimeout.count()))) {
@@ -74,5 +101,6 @@ SettingsFileResult SharedIniFile::save(const IniDocument &changed)
     }
     m_asRead = changed;
     m_asRead.setFileState({report.written, 0});
+    m_hasRead = true;
     return {SettingsFileResult::Status::Ok, {}, {}, noticeOf(report, m_path)};
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 /// What became of reading or writing the settings file, with the operator's texts.
 struct SettingsFileResult
@@ -33,6 +35,10 @@ struct SettingsFileResult
     QString notice;
 
     bool ok() const { return status == Status::Ok; }
+    /// For the error box of a save that wrote nothing: "Unable to write to <path>", with the
+    /// reason when another program holds the lock. A save refused because the file could not
+    /// be read says so too (the read error itself was shown when it was read).
+    QString notWrittenText(const QString &path) const;
 };
 
 /// Settings.ini as several programs share it (the window, matrixctl, matrix-bridge): each
@@ -43,6 +49,11 @@ struct SettingsFileResult
 /// applies this program's changes (the difference between the document as read and the one
 /// to save) onto the file as it is now; otherwise it writes the document to save as it is.
 /// The file is replaced atomically.
+///
+/// Every program writes through update(): the window reads the file once when it is shown
+/// (read()), and each of its saves (the whole settings, the port tags) changes that document;
+/// a program that never called read() reads the file at its first update(). After a read that
+/// failed, nothing is written: the file is left as it is.
 class SharedIniFile
 {
 public:
@@ -68,16 +79,27 @@ public:
     /// Reads the file (a missing file is an empty document). On failure the document is
     /// empty and the result says why.
     SettingsFileResult read();
+    /// Whether the file has been read (successfully).
+    bool hasRead() const { return m_hasRead; }
     /// The document as read, or as this program last saved it. Start each save from a copy.
     const IniDocument &document() const { return m_asRead; }
 
     /// Saves `changed` (a copy of document() with this program's changes) as described above.
     /// Waits at most Options::lockTimeout for the lock. On success document() becomes
-    /// `changed`.
+    /// `changed`. After a failed read() it refuses with that read's result.
     SettingsFileResult save(const IniDocument &changed);
+
+    /// A change to the document; false when it leaves nothing to write.
+    using Change = std::function<bool(IniDocument &document)>;
+    /// Applies `change` to a copy of document() (reading the file first when it was never
+    /// read) and saves the result as save() does.
+    SettingsFileResult update(const Change &change);
 
 private:
     QString m_path;
     Options m_options;
     IniDocument m_asRead;
+    bool m_hasRead = false;
+    /// The result of a read() that failed, until the next read().
+    std::optional<SettingsFileResult> m_readFailure;
 };

@@ -382,14 +382,24 @@ void TForm1::UpdateModeControls(TControlMode mode, bool busy)
 
 void TForm1::LoadSettings()
 {
-    m_context.settings().LoadSettings();
+    const SettingsLocation &location = m_context.settingsLocation();
+    const SettingsFileResult read = m_context.settings().LoadSettings();
+    for (const QString &error : {location.unwritableText(), read.error}) {
+        if (!error.isEmpty())
+            m_dialogs.error(this, error);
+    }
+    if (!location.inUseText().isEmpty())
+        ShowStatus(3, location.inUseText());
 }
 
 bool TForm1::SaveSettings()
 {
-    if (m_context.settings().SaveSettings())
+    const SettingsFileResult saved = m_context.settings().SaveSettings();
+    if (!saved.notice.isEmpty())
+        ShowStatus(3, saved.notice);
+    if (saved.ok())
         return true;
-    m_dialogs.error(this, ShellTexts::UnableToWrite(m_context.settingsFilePath()));
+    m_dialogs.error(this, saved.notWrittenText(m_context.settingsFilePath()));
     return false;
 }
 

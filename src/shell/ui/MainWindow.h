@@ -80,8 +80,11 @@ public:
     void UpdateModeControls(TControlMode mode, bool busy);
 
     // Settings file and port tags.
+    /// Reads the file. Error boxes say when the file beside the executable cannot be written
+    /// or the file cannot be read; status panel 3 names the file when it is another one.
     void LoadSettings();
-    /// False (after an error box naming the file) when the file could not be written.
+    /// False (after an error box naming the file) when the file could not be written. A copy
+    /// of the old file that the save kept is named in status panel 3.
     bool SaveSettings();
     void ClearPortTags();
     void LoadPortTags(TControlMode mode, const QString &mac);

@@ -2,8 +2,8 @@
 
 #include "VideohubBridge.h"
 
-#include "shell/IniDocument.h"
 #include "shell/presets/PresetRouting.h"
+#include "shell/settings/IniDocument.h"
 #include "shell/settings/SettingsStore.h"
 
 #include <QPointer>

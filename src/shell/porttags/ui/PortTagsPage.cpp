@@ -2,7 +2,6 @@
 
 #include "link/KXCOMControl.h"
 #include "shell/ShellContext.h"
-#include "shell/ShellTexts.h"
 #include "shell/porttags/PortTagsModel.h"
 #include "shell/porttags/TagEditor.h"
 #include "shell/settings/AppSettings.h"
@@ -107,8 +106,12 @@ void PortTagsPage::editTags(bool inputs)
     tags = *edited;
     model.setTags(set);
     TKXCOMControl *link = m_context.link();
-    if (!model.SavePortTags(link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC()))
-        m_dialogs.error(window(), ShellTexts::UnableToWrite(m_context.settingsFilePath()));
+    const SettingsFileResult saved =
+        model.SavePortTags(link ? link->ControlMode() : cmCOM, m_context.CurrentDeviceMAC());
+    if (!saved.notice.isEmpty())
+        m_context.ShowStatus(StatusPanel::Hint, saved.notice);
+    if (!saved.ok())
+        m_dialogs.error(window(), saved.notWrittenText(m_context.settingsFilePath()));
 }
 
 void PortTagsPage::applySettings(const AppSettings &)

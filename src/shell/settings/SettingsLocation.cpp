@@ -1,4 +1,4 @@
-#include "shell/SettingsLocation.h"
+#include "shell/settings/SettingsLocation.h"
 
 #include "shell/settings/SettingsTexts.h"
 

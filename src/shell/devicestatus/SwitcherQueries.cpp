@@ -1,12 +1,18 @@
-#include "SwitcherQueries.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 #include "link/Commands.h"
+#include "link/WaitClock.h"
 #include "shell/CommandGate.h"
-#include "shell/devicestatus/DeviceStatusReader.h"
+
+#include <chrono>
+
+using namespace std::chrono_literals;
 
 namespace {
 
 const QString InfoStatus = QStringLiteral("Getting device info ...");
+/// The switcher needs a moment between two input queries.
+constexpr auto InputQueryPause = 5ms;
 
 std::optional<TCommandResult> Info(CommandGate &gate, InfoSub sub, std::uint16_t p1,
                                    const QString &status = InfoStatus)
@@ -22,7 +28,7 @@ std::optional<TCommandResult> Info(CommandGate &gate, InfoSub sub, std::uint16_t
 
 QString PortName(bool output, int port)
 {
-    return DeviceStatusReader::portName(output, port);
+    return (output ? QStringLiteral("Output") : QStringLiteral("Input")) + QString::number(port);
 }
 
 std::optional<SwitcherSize> ReadSize(CommandGate &gate)
@@ -59,6 +65,19 @@ std::optional<PortState> ReadPortState(CommandGate &gate, bool output, int port)
     if (answer->r6() == PortNotConnected)
         return PortState::NotConnected;
     return PortState::NotKnown;
+}
+
+void ReadPortStates(
+    CommandGate &gate, WaitClock &clock, int inputs, int outputs,
+    const std::function<void(bool output, int port, std::optional<PortState> state)> &answered)
+{
+    for (int port = 1; port <= inputs; ++port) {
+        answered(false, port, ReadPortState(gate, false, port));
+        if (port < inputs)
+            clock.sleep(InputQueryPause);
+    }
+    for (int port = 1; port <= outputs; ++port)
+        answered(true, port, ReadPortState(gate, true, port));
 }
 
 std::optional<QList<int>> ReadRouting(CommandGate &gate, int outputs)

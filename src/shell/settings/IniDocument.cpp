@@ -1,4 +1,4 @@
-#include "shell/IniDocument.h"
+#include "shell/settings/IniDocument.h"
 
 #include "shell/settings/FileBackup.h"
 #include "shell/settings/IniLines.h"
