@@ -79,6 +79,10 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
         facts = {m_link->ControlMode(), m_link->Connected(), m_link->ComPort(), m_link->DeviceIP()};
     }
     if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
+        if (m_quiet > 0) {
+            m_quietFailure = failed->text;
+            return;
+        }
         if (failed->shown == LinkFailures::Shown::MessageArea) {
             m_messages->add(failed->text);
         } else {
@@ -113,4 +117,15 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
     default:
         break;
     }
+}
+
+ShellContext::QuietFailures::QuietFailures(ShellContext &context) : m_context(context)
+{
+    if (m_context.m_quiet++ == 0)
+        m_context.m_quietFailure.clear();
+}
+
+ShellContext::QuietFailures::~QuietFailures()
+{
+    --m_context.m_quiet;
 }

@@ -74,6 +74,7 @@ bool DeviceStatusReader::ReadDeviceInfo()
     m_version.text = QStringLiteral("Version: ") + QString::number(version.r4()) +
                      QLatin1Char('.') + QString::number(version.r6());
     emit linesChanged();
+    emit sizeRead(size.r4(), size.r6());
 
     bool success = true;
     for (int port = 1; port <= VisiblePorts; ++port) {

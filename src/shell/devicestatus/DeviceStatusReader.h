@@ -58,6 +58,8 @@ public:
 
 signals:
     void linesChanged();
+    /// The switcher reported its size: `inputs` x `outputs`.
+    void sizeRead(int inputs, int outputs);
 
 private:
     /// One connection query and its line; the query's Success.

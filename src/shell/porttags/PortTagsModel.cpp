@@ -56,3 +56,20 @@ bool PortTagsModel::PurgeEmptyTagSections()
         return true;
     return ini.save(m_location.filePath());
 }
+
+PortTagSet PortTagsModel::storedTags(TControlMode mode, const QString &mac) const
+{
+    IniDocument ini;
+    ini.load(m_location.filePath());
+    return PortTagStore::load(ini, mode, mac);
+}
+
+bool PortTagsModel::storeTags(TControlMode mode, const QString &mac, const PortTagSet &tags)
+{
+    IniDocument ini;
+    if (!ini.load(m_location.filePath()))
+        return false;
+    PortTagStore::save(ini, mode, mac, tags);
+    PortTagStore::purgeEmptySections(ini);
+    return ini.save(m_location.filePath());
+}

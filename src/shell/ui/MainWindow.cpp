@@ -33,6 +33,7 @@
 namespace {
 
 constexpr int TimerIntervalMs = 1000;
+constexpr int DiagnosticWidth = 200;
 
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
@@ -130,8 +131,10 @@ void TForm1::buildStatusBar()
 
 void TForm1::buildDiagnosticColumn(QWidget *central)
 {
-    // A trace column for the developer; it lies outside the window and stays hidden.
+    // A trace column for the developer; it lies outside the window and stays hidden unless
+    // the advanced controls are on.
     auto *column = new QWidget(central);
+    m_diagnosticColumn = column;
     column->setObjectName(QStringLiteral("pnlDiagnostic"));
     auto *layout = new QVBoxLayout(column);
     mmoMsg = named(new QPlainTextEdit(column), "mmoMsg", QStringLiteral("Diagnostic trace"));
@@ -145,7 +148,7 @@ void TForm1::buildDiagnosticColumn(QWidget *central)
     layout->addWidget(mmoMsg);
     layout->addWidget(btnStop);
     layout->addWidget(btnClear);
-    column->setGeometry(ClientWidth + 8, 0, 200, ClientHeight);
+    column->setGeometry(ClientWidth + 8, 0, DiagnosticWidth, ClientHeight);
     column->hide();
     ShowTextLog(mmoMsg, m_context.diagnostics());
 }
@@ -161,6 +164,25 @@ void TForm1::FormCreate()
         widget->hide();
     }
     setFixedWidth(ClientWidth);
+}
+
+void TForm1::showAdvanced(bool on)
+{
+    pcContainer->setTabVisible(pcContainer->indexOf(tsIR), on);
+    auto *layout = static_cast<QHBoxLayout *>(centralWidget()->layout());
+    if (on)
+        layout->addWidget(m_diagnosticColumn);
+    else
+        layout->removeWidget(m_diagnosticColumn);
+    m_diagnosticColumn->setVisible(on);
+    for (QWidget *widget : {static_cast<QWidget *>(mmoMsg), static_cast<QWidget *>(btnStop),
+                            static_cast<QWidget *>(btnClear)}) {
+        widget->setEnabled(on);
+        widget->setVisible(on);
+    }
+    setFixedWidth(ClientWidth + (on ? DiagnosticWidth : 0));
+    if (!on)
+        m_diagnosticColumn->setGeometry(ClientWidth + 8, 0, DiagnosticWidth, ClientHeight);
 }
 
 // ---------------------------------------------------------------------------------------------
