@@ -7,9 +7,8 @@
 
 #include <QPointer>
 
-RoutingFollower::RoutingFollower(ShellContext &context, Timers &timers,
-                                 std::function<QDateTime()> now, QObject *parent)
-    : QObject(parent), m_context(context), m_timers(timers), m_now(std::move(now))
+RoutingFollower::RoutingFollower(ShellContext &context, Timers &timers, QObject *parent)
+    : QObject(parent), m_context(context), m_timers(timers)
 {
 }
 

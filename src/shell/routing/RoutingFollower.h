@@ -23,15 +23,15 @@ public:
     static constexpr std::chrono::milliseconds Interval{2000};
     static constexpr int FailuresReported = 3;
 
-    RoutingFollower(ShellContext &context, Timers &timers,
-                    std::function<QDateTime()> now = &QDateTime::currentDateTime,
-                    QObject *parent = nullptr);
+    RoutingFollower(ShellContext &context, Timers &timers, QObject *parent = nullptr);
 
     void setEnabled(bool on);
     bool enabled() const { return m_enabled; }
     /// One read as soon as the link is free, whether following is on or not (the line came
     /// back).
     void readNow();
+    /// Where the time of day of the messages comes from.
+    void setNowSource(std::function<QDateTime()> now) { m_now = std::move(now); }
 
     /// "Output2 now shows Input3 (changed on the switcher)", after the time of day.
     static QString ChangeText(const QTime &time, int output, int input);
@@ -49,7 +49,7 @@ private:
 
     ShellContext &m_context;
     Timers &m_timers;
-    std::function<QDateTime()> m_now;
+    std::function<QDateTime()> m_now = &QDateTime::currentDateTime;
     bool m_enabled = false;
     bool m_queued = false;
     int m_generation = 0;
