@@ -162,6 +162,37 @@ private slots:
         QVERIFY(rig.received().contains(LiveRig::GetRoute(1)));
     }
 
+    void eightPortSwitcherOnlyWithAdvancedControls()
+    {
+        LiveRig rig(LiveRig::Line::Pty);
+        rig.sim().inputs = 8;
+        rig.sim().outputs = 8;
+        rig.sim().routing = {1, 2, 3, 4, 5, 6, 8, 7};
+        StartFollowing(rig);
+        RoutingView &view = rig.routing();
+        QVERIFY(rig.windows->deviceStatusReader().ReadDeviceInfo());
+        // As delivered, the window stays at four.
+        QVERIFY(view.FindDisplay(5)->parentWidget()->isHidden());
+        QVERIFY(view.FindInputButton(1, 5)->isHidden());
+
+        LiveRig::setChecked(rig.live().menus().mnuAdvancedControls, true);
+        QVERIFY(!view.FindDisplay(8)->parentWidget()->isHidden());
+        QVERIFY(!view.FindInputButton(8, 8)->isHidden());
+        rig.clearReceived();
+        rig.sim().frontPanelRoute(7, 6);
+        rig.runUntil([&] { return view.FindDisplay(7)->text() == "6"; }, 2500ms);
+        QCOMPARE(view.FindDisplay(8)->text(), QStringLiteral("7"));
+        QCOMPARE(rig.received().mid(0, 8).last(), LiveRig::GetRoute(8));
+        view.FindInputButton(8, 5)->click();
+        QCOMPARE(rig.sim().routing[7], std::uint8_t(5));
+
+        LiveRig::setChecked(rig.live().menus().mnuAdvancedControls, false);
+        QVERIFY(view.FindDisplay(5)->parentWidget()->isHidden());
+        rig.clearReceived();
+        rig.run(2100ms);
+        QVERIFY(!rig.received().contains(LiveRig::GetRoute(5)));
+    }
+
     void failuresSilentUntilThirdInARow()
     {
         LiveRig rig(LiveRig::Line::Pty);

@@ -19,7 +19,8 @@ TForm1 &ShellRig::create()
 {
     if (!windows) {
         windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, portLister,
-                                                   SettingsLocation::inDirectory(dir.path()));
+                                                   SettingsLocation::inDirectory(dir.path()),
+                                                   nullptr, viewFile);
     }
     return windows->mainWindow();
 }

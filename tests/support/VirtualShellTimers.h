@@ -7,10 +7,10 @@
 #include <QPointer>
 
 /// The window's timers on the virtual clock: an action runs when virtual time reaches it.
-class VirtualTimers final : public Timers
+class VirtualShellTimers final : public Timers
 {
 public:
-    explicit VirtualTimers(VirtualClock &clock) : m_clock(clock) {}
+    explicit VirtualShellTimers(VirtualClock &clock) : m_clock(clock) {}
 
     void after(std::chrono::milliseconds delay, QObject *context,
                std::function<void()> action) override
