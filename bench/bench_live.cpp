@@ -149,7 +149,7 @@ int OpenPty(const QString &path)
 
 void Print(const char *name, const Spread &spread, const char *unit)
 {
-    std::printf("%-22s p10 %8.3f  median %8.3f  p90 %8.3f %s\n", name, spread.p10,
+    std::printf("%-22s p10 %8.4f  median %8.4f  p90 %8.4f %s\n", name, spread.p10,
                 spread.median, spread.p90, unit);
 }
 
@@ -280,8 +280,8 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("line"))
         return LineShare(arguments.value(2, QStringLiteral("40")).toInt());
     if (mode == QLatin1String("cpu"))
-        return IdleCpu(arguments.value(2, QStringLiteral("6")).toInt(),
-                       arguments.value(3, QStringLiteral("8")).toInt());
+        return IdleCpu(arguments.value(2, QStringLiteral("10")).toInt(),
+                       arguments.value(3, QStringLiteral("6")).toInt());
     std::fprintf(stderr, "usage: bench_live line [polls] | cpu [pairs] [seconds]\n");
     return 2;
 }

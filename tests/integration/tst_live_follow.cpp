@@ -1,6 +1,7 @@
-// "Follow switcher changes" against the simulated switcher over a pseudo-terminal and
-// loopback TCP, on the virtual clock: what the poll sends, what the operator sees, and how it
-// gives way to the operator and to running operations.
+// The live routing view against the simulated switcher over a pseudo-terminal and loopback
+// TCP, on the virtual clock: what the "Follow switcher changes" poll sends, what the operator
+// sees, how it gives way to the operator and to running operations; undo and redo on the
+// wire; a switcher of eight ports.
 #include "LiveRig.h"
 
 #include "link/KXCOMControl.h"
@@ -160,6 +161,30 @@ private slots:
         rig.context().link()->setSearching(false);
         rig.run(2100ms);
         QVERIFY(rig.received().contains(LiveRig::GetRoute(1)));
+    }
+
+    void undoAndRedoOnTheWire_data() { lines_data(); }
+    void undoAndRedoOnTheWire()
+    {
+        QFETCH(LiveRig::Line, line);
+        LiveRig rig(line, QStringLiteral("127.0.0.79"));
+        rig.sim().routing = {2, 4, 1, 3, 5, 6, 7, 8};
+        StartFollowing(rig);
+        rig.routing().FindInputButton(2, 3)->click();
+        rig.routing().FindInputButton(4, 1)->click();
+        QTest::keyClick(&rig.form(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&rig.form(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(&rig.form(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QList<QByteArray> routes;
+        for (const QByteArray &frame : rig.received()) {
+            if (frame != LiveRig::GetRoute(frame[4]))
+                routes << frame;
+        }
+        QCOMPARE(routes, (QList<QByteArray>{LiveRig::SetRoute(3, 2), LiveRig::SetRoute(1, 4),
+                                            LiveRig::SetRoute(3, 4), LiveRig::SetRoute(4, 2),
+                                            LiveRig::SetRoute(3, 2)}));
+        QCOMPARE(rig.sim().routing[1], std::uint8_t(3));
+        QCOMPARE(rig.sim().routing[3], std::uint8_t(3));
     }
 
     void eightPortSwitcherOnlyWithAdvancedControls()

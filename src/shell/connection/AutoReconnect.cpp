@@ -76,6 +76,11 @@ void AutoReconnect::attempt()
 {
     if (!m_connection.reconnecting() || m_context.flags().StopRequested)
         return;
+    // A network search or configuration uses the link: try again later.
+    if (m_context.linkBusy()) {
+        schedule();
+        return;
+    }
     m_context.ShowStatus(StatusPanel::Hint, QStringLiteral("Reconnecting to ") + target() +
                                                 QStringLiteral(" (attempt ") +
                                                 QString::number(m_attempt) +
