@@ -22,6 +22,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -228,6 +229,27 @@ private slots:
         QCOMPARE(rig.dialogs.calls().last().text, QStringLiteral("frmKeyboardHelp"));
         for (const char *key : {"Alt+1", "1 .. 4", "Ctrl+Z", "Ctrl+Shift+Z", "F5"})
             QVERIFY2(scheme.contains(QLatin1String(key)), key);
+    }
+
+    void screenshots()
+    {
+        // For a reviewer: the advanced controls on the routing page of an 8x8 switcher, with
+        // one route pending.
+        ShellRig rig;
+        rig.viewFile = rig.dir.filePath(QStringLiteral("View.ini"));
+        ShowRouting(rig);
+        Menus(rig).mnuAdvancedControls->trigger();
+        rig.context().routing().setSize(8, 8);
+        rig.context().routing().setPending(2, 3);
+        const QString folder =
+            qEnvironmentVariable("MATRIX_ARTIFACT_DIR", QDir::temp().filePath("matrix-artifacts"));
+        QDir().mkpath(folder);
+        QVERIFY(rig.form().grab().save(QDir(folder).filePath("live_window_advanced.png")));
+        for (QWidget *page : {rig.form().tsIR, rig.form().tsGeneral}) {
+            rig.form().pcContainer->setCurrentWidget(page);
+            QVERIFY(rig.form().grab().save(
+                QDir(folder).filePath("live_window_" + page->objectName() + ".png")));
+        }
     }
 
     void adjustedAddressNeedsConfirmation_data()
