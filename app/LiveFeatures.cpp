@@ -126,8 +126,8 @@ void LiveFeatures::connectMenus(Dialogs &dialogs)
     QObject::connect(menus.mnuImportSetup, &QAction::triggered, &setup,
                      &SetupCommands::importSetup);
 
-    QObject::connect(&m_windows.deviceStatusReader(), &DeviceStatusReader::sizeRead,
-                     &m_windows.deviceStatusReader(), [this](int inputs, int outputs) {
+    QObject::connect(&m_windows.deviceStatusReader(), &DeviceStatusReader::sizeRead, m_view.get(),
+                     [this](int inputs, int outputs) {
                          m_inputs = inputs;
                          m_outputs = outputs;
                          showSize();

@@ -149,8 +149,8 @@ int OpenPty(const QString &path)
 
 void Print(const char *name, const Spread &spread, const char *unit)
 {
-    std::printf("%-22s p10 %8.4f  median %8.4f  p90 %8.4f %s\n", name, spread.p10,
-                spread.median, spread.p90, unit);
+    std::printf("%-22s p10 %8.4f  median %8.4f  p90 %8.4f %s\n", name, spread.p10, spread.median,
+                spread.p90, unit);
 }
 
 int LineShare(int polls)

@@ -135,8 +135,7 @@ private slots:
         QVERIFY(rig.connect());
         Attempts attempts(rig);
         rig.pty->close();
-        QTRY_COMPARE_WITH_TIMEOUT(ConnectButton(rig)->text(), QStringLiteral("&Disconnect"),
-                                  1000);
+        QTRY_COMPARE_WITH_TIMEOUT(ConnectButton(rig)->text(), QStringLiteral("&Disconnect"), 1000);
         rig.runUntil([&] { return attempts.times.size() == 1; }, 2000ms);
         QTest::mouseClick(ConnectButton(rig), Qt::LeftButton);
         QCOMPARE(ConnectButton(rig)->text(), QStringLiteral("&Connect"));

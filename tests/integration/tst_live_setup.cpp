@@ -152,8 +152,8 @@ private slots:
         QByteArray badRouting = valid;
         badRouting.replace("\"presets\"", "\"routing\": [1, 9],\n    \"presets\"");
         QTest::newRow("cut short") << valid.left(valid.size() / 2) << "is damaged: ";
-        QTest::newRow("other program") << QByteArray("{\"name\": \"x\"}")
-                                       << "is not a setup file of this program";
+        QTest::newRow("other program")
+            << QByteArray("{\"name\": \"x\"}") << "is not a setup file of this program";
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
                                 << "is not a setup file of this program";
         QTest::newRow("newer format") << newer << "newer version of the program (format 2)";

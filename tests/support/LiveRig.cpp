@@ -36,8 +36,8 @@ LiveRig::LiveRig(Line line, const QString &address) : line(line), address(addres
                            .toUtf8());
     }
     windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, ports,
-                                               SettingsLocation::inDirectory(dir.path()),
-                                               &timers, viewFilePath());
+                                               SettingsLocation::inDirectory(dir.path()), &timers,
+                                               viewFilePath());
     form().show();
 }
 

@@ -13,7 +13,8 @@ Setup FullSetup()
     Setup setup;
     setup.routing = {3, 1, 4, 2, 5, 6, 8, 7};
     for (int n = 1; n <= 8; ++n)
-        setup.presets.append({QStringLiteral("Preset ") + QString::number(n), {"4", "3", "2", "1"}});
+        setup.presets.append(
+            {QStringLiteral("Preset ") + QString::number(n), {"4", "3", "2", "1"}});
     setup.presets[7].routing = {"0", "x", "3"}; // kept as stored, even when it routes nothing
     setup.tags.append({cmCOM, QStringLiteral("00-00-00-00-00-00"), {}});
     setup.tags[0].tags.inputs = {"Player", "", "Caméra", ""};
@@ -64,8 +65,8 @@ private slots:
         const QByteArray good = SetupFile::Write(FullSetup());
         QTest::newRow("empty") << QByteArray() << P::Foreign << "";
         QTest::newRow("array") << QByteArray("[1, 2]") << P::Foreign << "";
-        QTest::newRow("other format") << Replaced(good, "controller setup", "controller preset")
-                                      << P::Foreign << "";
+        QTest::newRow("other format")
+            << Replaced(good, "controller setup", "controller preset") << P::Foreign << "";
         QTest::newRow("cut short") << good.left(good.size() / 2) << P::Damaged << "at byte";
         QTest::newRow("newer") << Replaced(good, "\"version\": 1", "\"version\": 7") << P::Newer
                                << "7";
@@ -76,19 +77,19 @@ private slots:
         QTest::newRow("preset without name")
             << Replaced(good, "\"name\": \"Preset 8\"", "\"title\": \"Preset 8\"") << P::Damaged
             << "presets[7].name is not a text";
-        QTest::newRow("tag set of nothing") << Replaced(good, "\"serial\"", "\"usb\"")
-                                            << P::Damaged << "portTags[0].control is neither";
-        QTest::newRow("bad MAC") << Replaced(good, "\"mac\": \"00-1A-2B-3C-4D-5E\"", "\"mac\": \"00-1A\"")
+        QTest::newRow("tag set of nothing") << Replaced(good, "\"serial\"", "\"usb\"") << P::Damaged
+                                            << "portTags[0].control is neither";
+        QTest::newRow("bad MAC") << Replaced(good, "\"mac\": \"00-1A-2B-3C-4D-5E\"",
+                                             "\"mac\": \"00-1A\"")
                                  << P::Damaged << "portTags[1].mac is not a MAC address";
-        QTest::newRow("three tags")
-            << Replaced(good, "\"Player\",\n                \"\",", "") << P::Damaged
-            << "portTags[0].inputs has 2 entries";
+        QTest::newRow("three tags") << Replaced(good, "\"Player\",\n                \"\",", "")
+                                    << P::Damaged << "portTags[0].inputs has 2 entries";
         QTest::newRow("short EDID") << Replaced(good, "\"user1\": \"00ff", "\"user1\": \"ff")
                                     << P::Damaged << "userEdid.user1 is not 256 bytes";
         QTest::newRow("EDID not hex") << Replaced(good, "\"user2\": \"00", "\"user2\": \"zz")
                                       << P::Damaged << "userEdid.user2 is not 256 bytes";
-        QTest::newRow("too large") << QByteArray(SetupFile::MaxBytes + 1, ' ') << P::Unreadable
-                                   << "larger than 1 MiB";
+        QTest::newRow("too large")
+            << QByteArray(SetupFile::MaxBytes + 1, ' ') << P::Unreadable << "larger than 1 MiB";
     }
     void refused()
     {

@@ -231,9 +231,8 @@ std::vector<SetupStep> SetupTransfer::changes(const Setup &current, const Setup 
     }
 
     if (current.device != wanted.device || current.devices != wanted.devices) {
-        steps.push_back({QStringLiteral("Network devices: ") +
-                             QString::number(current.devices.size()) +
-                             QStringLiteral(" entries -> ") +
+        steps.push_back({QStringLiteral("Network device list: ") +
+                             QString::number(current.devices.size()) + QStringLiteral(" -> ") +
                              QString::number(wanted.devices.size()) + QStringLiteral(" entries"),
                          [this, wanted] {
                              m_parts.setDevices(wanted.device, wanted.devices);
