@@ -144,7 +144,9 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("said");
-        const QByteArray valid = SetupFile::Write(Setup{{}, Presets("x", {"1", "2", "3", "4"})});
+        Setup setup;
+        setup.presets = Presets("x", {"1", "2", "3", "4"});
+        const QByteArray valid = SetupFile::Write(setup);
         QByteArray newer = valid;
         newer.replace("\"version\": 1", "\"version\": 2");
         QByteArray wrongType = valid;
