@@ -12,8 +12,6 @@ class RoutingController : public QObject
 {
     Q_OBJECT
 public:
-    /// The ports the view offers unless the switcher's size says otherwise.
-    static constexpr int VisiblePorts = 4;
     /// The menu's tags that route all outputs: from one input, or each from its own number.
     static constexpr int AllOutputsTag = 4;
     static constexpr int PortToPortTag = 100;
