@@ -249,6 +249,8 @@ int IdleCpu(int pairs, int seconds)
     std::vector<double> onPercent;
     std::vector<double> extraPercent;
     const double intervalMs = seconds * 1000.0;
+    double offTotal = 0;
+    double onTotal = 0;
     for (int i = 0; i < pairs; ++i) {
         follow->setChecked(false);
         const double off = IdleInterval(seconds);
@@ -257,6 +259,8 @@ int IdleCpu(int pairs, int seconds)
         offPercent.push_back(100.0 * off / intervalMs);
         onPercent.push_back(100.0 * on / intervalMs);
         extraPercent.push_back(100.0 * (on - off) / intervalMs);
+        offTotal += off;
+        onTotal += on;
     }
     follow->setChecked(false);
     std::printf("%d pairs of %d s intervals of an idle connected window (offscreen), "
@@ -265,6 +269,11 @@ int IdleCpu(int pairs, int seconds)
     Print("CPU, following off", SpreadOf(offPercent), "% of one core");
     Print("CPU, following on", SpreadOf(onPercent), "% of one core");
     Print("extra CPU of following", SpreadOf(extraPercent), "% of one core (target < 1)");
+    std::printf("extra CPU, median on - median off: %.4f %% of one core\n",
+                SpreadOf(onPercent).median - SpreadOf(offPercent).median);
+    std::printf("extra CPU over all intervals: %.4f %% of one core, %.0f us per poll\n",
+                100.0 * (onTotal - offTotal) / (pairs * intervalMs),
+                1000.0 * (onTotal - offTotal) / (pairs * intervalMs / PollPeriodMs));
     return 0;
 }
 
@@ -280,7 +289,7 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("line"))
         return LineShare(arguments.value(2, QStringLiteral("40")).toInt());
     if (mode == QLatin1String("cpu"))
-        return IdleCpu(arguments.value(2, QStringLiteral("10")).toInt(),
+        return IdleCpu(arguments.value(2, QStringLiteral("16")).toInt(),
                        arguments.value(3, QStringLiteral("6")).toInt());
     std::fprintf(stderr, "usage: bench_live line [polls] | cpu [pairs] [seconds]\n");
     return 2;
