@@ -1,5 +1,7 @@
 #include "ProgramWindows.h"
 
+#include "LiveFeatures.h"
+
 #include "edid/ui/EdidPage.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "firmware/ui/IrControl.h"
@@ -9,6 +11,7 @@
 #include "lanmodule/ui/Search.h"
 #include "link/KXCOMControl.h"
 #include "shell/ShellContext.h"
+#include "shell/Timers.h"
 #include "shell/connection/ui/ConnectionPanel.h"
 #include "shell/devicestatus/DeviceStatusReader.h"
 #include "shell/devicestatus/ui/DeviceStatusView.h"
@@ -30,7 +33,8 @@
 #include <QTimer>
 
 ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock,
-                               PortLister &ports, const SettingsLocation &location)
+                               PortLister &ports, const SettingsLocation &location, Timers *timers,
+                               const QString &viewFilePath)
 {
     InstallProgramAccessibility();
     // One font family in every window, message boxes and file dialogs included.
@@ -47,6 +51,11 @@ ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports, W
     createPages(dialogs);
     registerSettings();
     FormCreate();
+    if (!timers) {
+        m_ownTimers = std::make_unique<QtTimers>();
+        timers = m_ownTimers.get();
+    }
+    m_live = std::make_unique<LiveFeatures>(*this, dialogs, *timers, viewFilePath);
 
     QObject::connect(m_form.get(), &TForm1::showing, m_form.get(), [this] { FormShow(); });
     QObject::connect(m_form.get(), &TForm1::closing, m_form.get(), [this] { FormClose(); });
@@ -56,6 +65,7 @@ ProgramWindows::ProgramWindows(Dialogs &dialogs, TransportFactory &transports, W
 
 ProgramWindows::~ProgramWindows()
 {
+    m_live.reset();
     m_enterYes.reset();
     m_search.reset();
     m_editLAN.reset();

@@ -2,6 +2,8 @@
 
 #include "shell/settings/SettingsLocation.h"
 
+#include <QString>
+
 #include <memory>
 
 class ConnectionPanel;
@@ -12,6 +14,7 @@ class EdidPage;
 class FirmwarePage;
 class IrControl;
 class LanDevicePanel;
+class LiveFeatures;
 class PortLister;
 class PortTagsPage;
 class PresetsView;
@@ -25,6 +28,7 @@ class TfrmEnterYes;
 class TfrmPreSettingEdit;
 class TfrmSearch;
 class TfrmShowInOutInfo;
+class Timers;
 class TransportFactory;
 class WaitClock;
 
@@ -34,8 +38,11 @@ class WaitClock;
 class ProgramWindows
 {
 public:
+    /// `timers` runs the timed work of the View menu's choices (Qt's timers when null);
+    /// `viewFilePath` is the per-user file of those choices (not remembered when empty).
     ProgramWindows(Dialogs &dialogs, TransportFactory &transports, WaitClock &clock,
-                   PortLister &ports, const SettingsLocation &location);
+                   PortLister &ports, const SettingsLocation &location, Timers *timers = nullptr,
+                   const QString &viewFilePath = {});
     ~ProgramWindows();
 
     ShellContext &context() const { return *m_context; }
@@ -57,6 +64,8 @@ public:
     EdidPage &edid() const { return *m_edid; }
     FirmwarePage &firmware() const { return *m_firmware; }
     LanDevicePanel &lanDevices() const { return *m_lanDevices; }
+    /// The menus and what they switch on.
+    LiveFeatures &live() const { return *m_live; }
 
 private:
     void createPages(Dialogs &dialogs);
@@ -76,6 +85,8 @@ private:
     std::unique_ptr<DeviceStatusReader> m_deviceStatusReader;
     std::unique_ptr<RoutingController> m_routingController;
     std::unique_ptr<LanDevicePanel> m_lanDevices;
+    std::unique_ptr<Timers> m_ownTimers;
+    std::unique_ptr<LiveFeatures> m_live;
 
     // Widgets owned by the main window's pages.
     ConnectionPanel *m_connection = nullptr;

@@ -1,9 +1,11 @@
 #include "BuildInfo.h"
 #include "CommandLine.h"
 #include "ProgramIcon.h"
+#include "ProgramWindows.h"
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
-#include "ProgramWindows.h"
+#include "shell/Timers.h"
+#include "shell/ViewOptions.h"
 #include "shell/settings/SettingsLocation.h"
 #include "shell/connection/SerialPortLister.h"
 #include "shell/ui/MainWindow.h"
@@ -30,9 +32,11 @@ int main(int argc, char *argv[])
     QtTransportFactory transports;
     QtDialogs dialogs;
     SerialPortLister ports;
+    QtTimers timers;
     const SettingsLocation location = SettingsLocation::forThisProgram();
 
-    ProgramWindows windows(dialogs, transports, clock, ports, location);
+    ProgramWindows windows(dialogs, transports, clock, ports, location, &timers,
+                           ViewOptions::defaultFilePath());
     TForm1 &form = windows.mainWindow();
     QObject::connect(
         &form, &TForm1::closed, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);

@@ -5,13 +5,14 @@
 #include "link/LinkLogging.h"
 #include "link/WaitClock.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 using namespace std::chrono_literals;
 
 namespace {
-constexpr int ReplyTicks = 500; // about 5 s per attempt
-constexpr int Attempts = 3;
+constexpr int Attempts = ExchangeLimits{}.attempts;
 constexpr auto RetryPause = 5ms;
 constexpr auto ConnectLimit = 3000ms;
 // An EDID block is 256 bytes; a device that keeps announcing "more" must not make the read
@@ -29,8 +30,13 @@ TKXCOMControl::TKXCOMControl(ProgramFlags &flags, TransportFactory &factory, Wai
     // TCP bytes are taken by the waiting loop; their arrival only ends the current step.
     connect(m_tcp.get(), &StreamEndpoint::bytesArrived, this, [this] { m_clock.wake(); });
     connect(m_tcp.get(), &StreamEndpoint::stateChanged, this, [this] { m_clock.wake(); });
-    for (StreamEndpoint *endpoint : {m_serial.get(), m_tcp.get()})
+    for (StreamEndpoint *endpoint : {m_serial.get(), m_tcp.get()}) {
         connect(endpoint, &StreamEndpoint::errorOccurred, this, [this] { m_clock.wake(); });
+        connect(endpoint, &StreamEndpoint::stateChanged, this, [this, endpoint] {
+            if (endpoint == &stream())
+                emit lineChanged();
+        });
+    }
     connect(m_udp.get(), &DatagramEndpoint::datagramArrived, this, &TKXCOMControl::UDPDataReceived);
 }
 
@@ -241,7 +247,7 @@ bool TKXCOMControl::WaitReply()
             return true;
         }
         m_tickCount = int(elapsed / WaitTickMs);
-        if (TimedOut(ReplyTicks))
+        if (TimedOut(m_replyTicks))
             return true;
     }
 }
@@ -272,14 +278,25 @@ void TKXCOMControl::RunEventsFor(std::chrono::milliseconds duration)
 
 void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result)
 {
+    SendCommand(frame, result, ExchangeLimits{});
+}
+
+void TKXCOMControl::SendCommand(const TCommandFrame &frame, TCommandResult &result,
+                                ExchangeLimits limits)
+{
     if (m_flags.StopRequested)
         return;
+    // Every other wait keeps the standard patience.
+    const auto standardPatience =
+        qScopeGuard([this] { m_replyTicks = ExchangeLimits{}.replyTicks; });
+    m_replyTicks = limits.replyTicks;
     const TCommandFrame wire = WireFrame(frame);
     stream().clearError();
-    for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        const Attempt outcome =
-            TryExchange(wire, ::ReplyKind::Frame, attempt == Attempts, result.Success,
-                        [&] { LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0); });
+    for (int attempt = 1; attempt <= limits.attempts; ++attempt) {
+        const bool last = attempt == limits.attempts;
+        const Attempt outcome = TryExchange(wire, ::ReplyKind::Frame, last, result.Success, [&] {
+            LogFrame(AttemptCaption(attempt, " snd cmd PPP:   "), frame, 0);
+        });
         if (outcome == Attempt::Over)
             return;
         if (outcome == Attempt::Retry)

@@ -17,6 +17,13 @@
 
 class WaitClock;
 
+/// How patient one command exchange is: attempts, and ticks of 10 ms per attempt.
+struct ExchangeLimits
+{
+    int attempts = 3;
+    int replyTicks = 500;
+};
+
 /// The one object through which the controller reaches the switcher: serial port or TCP
 /// connection for the command frames and data packets, UDP socket for finding and configuring
 /// network modules. Every operation runs on the caller's thread and waits in 10 ms steps that
@@ -62,6 +69,8 @@ public:
 
     // Command frames and EDID blocks.
     void SendCommand(const TCommandFrame &frame, TCommandResult &result);
+    /// The same with other limits: a background read that must not hold the line long.
+    void SendCommand(const TCommandFrame &frame, TCommandResult &result, ExchangeLimits limits);
     void ReadEDID(const TCommandFrame &frame, TCommandResult &result);
     void DownloadEDID(const TCommandFrame &frame, TCommandResult &result);
 
@@ -108,6 +117,9 @@ public:
 signals:
     /// A numbered notification; `text` carries the payload of the text notifications.
     void notify(int code, qint64 wParam, qint64 lParam, const QString &text);
+    /// The line of the current mode opened or closed, also by itself (a peer that went away,
+    /// a pulled adapter): Connected() tells which.
+    void lineChanged();
 
 private:
     void Notify(int code, qint64 wParam = 0, qint64 lParam = 0, const QString &text = {});
@@ -175,6 +187,7 @@ private:
     AnswerAssembler m_answer;
     ::ReplyKind m_replyKind = ::ReplyKind::Frame;
     int m_tickCount = 0;
+    int m_replyTicks = ExchangeLimits{}.replyTicks;
     bool m_firstPacket = false;
 
     bool m_searching = false;

@@ -75,16 +75,47 @@ bool CommandGate::canBegin()
     ProgramFlags &flags = m_context.flags();
     if (flags.StopRequested || !m_context.link())
         return false;
+    // A connect under way (its wait runs events) is not started a second time from inside.
+    if (m_context.link()->Opening())
+        return false;
     if (!m_context.link()->Connected())
-        m_context.connection().btnConnectClick();
+        m_context.connection().connectOrDisconnect();
     if (!m_context.link() || !m_context.link()->Connected())
         return false;
     if (!flags.CommandIdle) {
         qCDebug(lcShell) << "refused: another exchange runs";
-        m_context.ShowStatus(StatusPanel::Hint, ShellTexts::Busy());
+        // A background read gives way: the operator tries again once it has ended.
+        if (m_background)
+            requestYield();
+        else
+            m_context.ShowStatus(StatusPanel::Hint, ShellTexts::Busy());
         return false;
     }
     return true;
+}
+
+std::optional<ExchangeGuard> CommandGate::tryBeginBackground()
+{
+    const ProgramFlags &flags = m_context.flags();
+    TKXCOMControl *link = m_context.link();
+    if (flags.StopRequested || !flags.CommandIdle || m_backgroundPaused || !link ||
+        m_context.linkBusy() || !link->Connected())
+        return std::nullopt;
+    m_background = true;
+    m_yieldRequested = false;
+    return hold();
+}
+
+void CommandGate::requestYield()
+{
+    if (m_background)
+        m_yieldRequested = true;
+}
+
+void CommandGate::resumeBackground()
+{
+    m_backgroundPaused = false;
+    scheduleJobs();
 }
 
 ExchangeGuard CommandGate::hold()
@@ -108,9 +139,15 @@ void CommandGate::RunCommand(const QString &statusText, std::uint8_t command,
 void CommandGate::end()
 {
     m_context.flags().CommandIdle = true;
-    m_context.ShowStatus(StatusPanel::Hint, QString());
+    const bool background = std::exchange(m_background, false);
+    m_yieldRequested = false;
+    // A background read leaves the hints alone: what it reported there stays.
+    if (!background)
+        m_context.ShowStatus(StatusPanel::Hint, QString());
     m_context.releaseLinkWhenIdle();
     emit becameIdle();
+    if (background)
+        emit backgroundEnded();
     scheduleJobs();
 }
 

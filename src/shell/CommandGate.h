@@ -49,6 +49,9 @@ private:
 /// - enqueue(): for work that must not be lost (a poll, a request from a remote client). The
 ///   job runs from the event loop when no exchange runs, in the order given; nothing is
 ///   dropped. A job passes tryBegin() like any other caller.
+/// A job that only looks (the window's routing poll) begins with tryBeginBackground() instead:
+/// it gives way to the operator. Operator input that arrives while it runs asks it to yield;
+/// it ends at its next frame boundary and the input runs after it.
 class CommandGate : public QObject
 {
     Q_OBJECT
@@ -86,9 +89,24 @@ public:
     /// An exchange is running.
     bool busy() const;
 
+    /// The door of background reads: never connects, never shows a text, and refuses
+    /// silently while closing, while not connected, while an exchange runs, while the link
+    /// searches, opens or configures, and while background work is paused.
+    std::optional<ExchangeGuard> tryBeginBackground();
+    bool backgroundRunning() const { return m_background; }
+    /// The operator wants the link: the background job ends at its next frame boundary.
+    void requestYield();
+    /// Checked by a background job after every frame.
+    bool yieldRequested() const { return m_yieldRequested; }
+    /// No background job begins until resumeBackground() (held operator input runs first).
+    void pauseBackground() { m_backgroundPaused = true; }
+    void resumeBackground();
+
 signals:
     /// An exchange has ended and the program is idle again.
     void becameIdle();
+    /// A background job has ended, finished or yielded.
+    void backgroundEnded();
 
 private:
     friend class ExchangeGuard;
@@ -100,4 +118,7 @@ private:
     std::deque<Job> m_jobs;
     bool m_scheduled = false;
     bool m_running = false;
+    bool m_background = false;
+    bool m_yieldRequested = false;
+    bool m_backgroundPaused = false;
 };

@@ -80,6 +80,10 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
     if (m_link)
         facts = LinkFailures::Facts::of(*m_link);
     if (const auto failed = LinkFailures::ForNotification(code, wParam, lParam, facts)) {
+        if (m_quiet > 0) {
+            m_quietFailure = failed->text;
+            return;
+        }
         if (failed->shown == LinkFailures::Shown::MessageArea) {
             m_messages->add(failed->text);
         } else {
@@ -119,4 +123,15 @@ void ShellContext::DefaultHandler(int code, qint64 wParam, qint64 lParam, const 
     default:
         break;
     }
+}
+
+ShellContext::QuietFailures::QuietFailures(ShellContext &context) : m_context(context)
+{
+    if (m_context.m_quiet++ == 0)
+        m_context.m_quietFailure.clear();
+}
+
+ShellContext::QuietFailures::~QuietFailures()
+{
+    --m_context.m_quiet;
 }

@@ -76,6 +76,22 @@ public:
     /// The link's notifications.
     void DefaultHandler(int code, qint64 wParam, qint64 lParam, const QString &text);
 
+    /// While one lives, the link's failures are kept instead of shown (no text, no blink): a
+    /// background read or an automatic reconnection reports them its own way.
+    class QuietFailures
+    {
+    public:
+        explicit QuietFailures(ShellContext &context);
+        ~QuietFailures();
+        QuietFailures(const QuietFailures &) = delete;
+        QuietFailures &operator=(const QuietFailures &) = delete;
+        /// The text the last failure since then would have shown, or empty.
+        QString last() const { return m_context.m_quietFailure; }
+
+    private:
+        ShellContext &m_context;
+    };
+
 signals:
     /// Firmware progress of a part (notification 2035, a new value only).
     void progress(qint64 part, int value);
@@ -105,4 +121,6 @@ private:
     QString m_currentDeviceMAC = QLatin1String(NoDeviceMACText);
     std::uint16_t m_lastProgress = 0;
     bool m_releaseLink = false;
+    int m_quiet = 0;
+    QString m_quietFailure;
 };

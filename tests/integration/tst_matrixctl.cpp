@@ -192,6 +192,21 @@ private slots:
         QCOMPARE(sim.received(), Frames({SizeQuery}));
     }
 
+    void eightPortSwitcher_data() { lines_data(); }
+    void eightPortSwitcher()
+    {
+        // The size comes from the switcher: ports 5..8 of an 8x8 switcher are routed.
+        QFETCH(Line, line);
+        Sim sim;
+        sim.device.state().inputs = 8;
+        sim.device.state().outputs = 8;
+        Finished done = sim.run(sim.connection(line) + QStringList{"route", "6", "7"});
+        QCOMPARE(done.exitCode, 0);
+        QCOMPARE(sim.received(), Frames({SizeQuery, MakeFrame(2, 3, 6, 7)}));
+        done = sim.run(sim.connection(line) + QStringList{"status", "--json"});
+        QCOMPARE(Json(done.out).value("inputs").toInt(), 8);
+    }
+
     void status_data() { lines_data(); }
     void status()
     {

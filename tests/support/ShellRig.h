@@ -40,6 +40,8 @@ struct ShellRig
     }
 
     QTemporaryDir dir;
+    /// The per-user file of the View menu's choices; empty: not remembered.
+    QString viewFile;
     VirtualClock clock;
     FakeTransportFactory transports{&clock};
     ScriptedDialogs dialogs;

@@ -41,6 +41,7 @@ class tst_BridgeCore : public QObject
 
 private slots:
     void openingBlocks();
+    void deviceBlockOfAnEightPortSwitcher();
     void answers_data();
     void answers();
     void labelsKeptInSettings_data();
@@ -78,6 +79,21 @@ void tst_BridgeCore::openingBlocks()
     QCOMPARE(client.take(), "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n" + state + "END PRELUDE:\n\n");
     QVERIFY(rig.log.contains(QStringLiteral("100 ms: switcher on serial port ttyUSB0 reached: "
                                             "HDMI Matrix 4x4")));
+}
+
+void tst_BridgeCore::deviceBlockOfAnEightPortSwitcher()
+{
+    // The size comes from the switcher, not from the four ports of the desktop's window.
+    BridgeRig rig(BridgeRig::SerialTarget(), ComTags);
+    rig.device.state().inputs = 8;
+    rig.device.state().outputs = 8;
+    QVERIFY(rig.start());
+    RecordingChannel client;
+    rig.bridge.addClient(client);
+    const QByteArray prelude = client.take();
+    QVERIFY(prelude.contains("Model name: HDMI Matrix 8x8\nVideo inputs: 8\n"));
+    QVERIFY(prelude.contains("Video outputs: 8\n"));
+    QVERIFY(prelude.contains("VIDEO OUTPUT ROUTING:\n0 0\n1 1\n2 2\n3 3\n4 4\n5 5\n6 6\n7 7\n"));
 }
 
 void tst_BridgeCore::answers_data()

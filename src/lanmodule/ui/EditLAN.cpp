@@ -244,10 +244,32 @@ std::optional<LanDeviceForm> TfrmEditLAN::edit(const LanDeviceForm &current)
     return chosen;
 }
 
+bool TfrmEditLAN::clampConfirmed()
+{
+    QStringList typed;
+    for (OctetField *field : edtIPFields) {
+        typed.append(field->typedText());
+        field->clamp();
+    }
+    if (!ConfirmAdjustedValues)
+        return true;
+    QStringList notes;
+    const QString sent = GetIPText();
+    const bool addressSent = rbStaticIP->isChecked() && edtIPFields[0]->isEnabled();
+    if (addressSent && typed.join(QLatin1Char('.')) != sent)
+        notes << typed.join(QLatin1Char('.')) + QStringLiteral(" will be sent as ") + sent;
+    if (leDeviceTag->text().isEmpty())
+        notes << QStringLiteral("The device tag is empty and will be sent empty");
+    if (notes.isEmpty())
+        return true;
+    return m_dialogs.confirm(this, notes.join(QLatin1Char('\n')) +
+                                       QStringLiteral("\n\nSend this configuration?"));
+}
+
 void TfrmEditLAN::btnOKClick()
 {
-    for (OctetField *field : edtIPFields)
-        field->clamp();
+    if (!clampConfirmed())
+        return;
     if (!MACEditable()) {
         done(Accepted);
         return;

@@ -48,6 +48,10 @@ public:
     bool CheckMACInUse = false;
     QStringList UsedMACs;
     bool MACGenerationStopped = true;
+    /// OK asks first when the address sent differs from the one typed (the range rule of the
+    /// octet fields, an empty field) or the tag is empty: a typing slip must not move a
+    /// module to an address nobody can reach.
+    bool ConfirmAdjustedValues = false;
 
     QString GetMACText() const;
     QString GetIPText() const;
@@ -78,6 +82,8 @@ protected:
 private:
     void buildWindow();
     void showBit0Error();
+    /// Clamps the octet fields; false when the operator did not confirm what will be sent.
+    bool clampConfirmed();
 
     Dialogs &m_dialogs;
     QRandomGenerator &m_random;

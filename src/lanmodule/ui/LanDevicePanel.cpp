@@ -362,6 +362,31 @@ void LanDevicePanel::btnResetClick()
 }
 
 // ---------------------------------------------------------------------------------------------
+// Advanced controls and the setup file
+
+void LanDevicePanel::setAdvanced(bool on)
+{
+    gbLANMode->setVisible(on);
+    gbTCPModInfo->setVisible(on);
+    gbResetDefault->setVisible(on);
+    m_editLAN.ConfirmAdjustedValues = on;
+}
+
+void LanDevicePanel::replaceDevices(const QString &device, const QStringList &devices)
+{
+    const QString before = cbLANDevice->currentText();
+    {
+        const QSignalBlocker blocker(cbLANDevice);
+        cbLANDevice->clear();
+        cbLANDevice->addItems(devices);
+        const int found = cbLANDevice->findText(device, Qt::MatchFixedString);
+        cbLANDevice->setCurrentIndex(found >= 0 ? found : (cbLANDevice->count() > 0 ? 0 : -1));
+    }
+    if (cbLANDevice->currentText() != before)
+        cbLANDeviceChange();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Settings
 
 void LanDevicePanel::applySettings(const AppSettings &settings)

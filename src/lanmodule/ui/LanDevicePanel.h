@@ -41,6 +41,13 @@ public:
     void btnQueryTCPModInfoClick();
     void btnResetClick();
 
+    /// Advanced controls: the device group and the module maintenance are shown, and the
+    /// configuration dialog asks before it sends an address or tag other than the one typed.
+    void setAdvanced(bool on);
+    /// The device list `devices` with `device` selected. The selection step runs only when the
+    /// selected device changes (it closes the connection of that mode).
+    void replaceDevices(const QString &device, const QStringList &devices);
+
     /// The device list and the selected device.
     void applySettings(const AppSettings &settings) override;
     void collectSettings(AppSettings &settings) const override;

@@ -11,14 +11,18 @@ OctetField::OctetField(int tag, QWidget *parent) : QLineEdit(parent), m_tag(tag)
     setAlignment(Qt::AlignCenter);
     setFixedWidth(40);
     setAccessibleName(QStringLiteral("IP address octet ") + QString::number(tag));
+    // Any new text (typed or filled in) is what the operator sees from now on.
+    connect(this, &QLineEdit::textChanged, this, [this] { m_typed = QString(); });
 }
 
 void OctetField::clamp()
 {
     const QString before = text();
     const auto clamped = IPAddressText::ClampIPField(before, m_tag);
-    if (clamped.text != before)
+    if (clamped.text != before) {
         setText(clamped.text);
+        m_typed = before;
+    }
     if (!clamped.valid)
         emit invalidNumber(before);
 }

@@ -14,6 +14,8 @@ public:
     int tag() const { return m_tag; }
     /// Applies the range rule now (also done when the field loses the focus).
     void clamp();
+    /// The text as the operator left it, before the range rule changed it.
+    QString typedText() const { return m_typed.isNull() ? text() : m_typed; }
 
 signals:
     /// The text was not a number (pasted); it has been reset to the lowest allowed value.
@@ -25,4 +27,5 @@ protected:
 
 private:
     int m_tag = 0;
+    QString m_typed;
 };

@@ -8,6 +8,8 @@
 #include "shell/connection/SerialPortText.h"
 #include "shell/porttags/PortTagsModel.h"
 
+#include <QScopedValueRollback>
+
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -24,6 +26,8 @@ const QString DisconnectedWord = QStringLiteral("Disconnect");
 ConnectionController::ConnectionController(ShellContext &context)
     : QObject(&context), m_context(context)
 {
+    if (TKXCOMControl *link = context.link())
+        connect(link, &TKXCOMControl::lineChanged, this, &ConnectionController::lineChanged);
 }
 
 QString ConnectionController::selectedPortName() const
@@ -79,8 +83,10 @@ void ConnectionController::RefreshComPortList()
         selectPort(index);
         return;
     }
-    if (link && link->Connected() && link->ControlMode() == cmCOM)
-        btnConnectClick(); // the port has gone: close its connection
+    if (link && link->Connected() && link->ControlMode() == cmCOM) {
+        connectOrDisconnect(); // the port has gone: close its connection
+        emit connectionLost();
+    }
     selectPort(m_ports.isEmpty() ? -1 : 0);
 }
 
@@ -92,9 +98,19 @@ void ConnectionController::setLanSelected(bool lan)
 
 void ConnectionController::btnConnectClick()
 {
+    if (m_reconnecting) {
+        setReconnecting(false);
+        return;
+    }
+    connectOrDisconnect();
+}
+
+void ConnectionController::connectOrDisconnect()
+{
     TKXCOMControl *link = m_context.link();
     if (!link)
         return;
+    const QScopedValueRollback switching(m_switching, true);
     m_context.ShowStatus(StatusPanel::Operation, QString());
     if (link->Connected()) {
         link->Close();
@@ -117,10 +133,48 @@ void ConnectionController::btnConnectClick()
     m_context.clock().sleep(SettleAfterConnect);
 }
 
+bool ConnectionController::reopen()
+{
+    TKXCOMControl *link = m_context.link();
+    if (!link)
+        return false;
+    if (!link->Connected()) {
+        const QScopedValueRollback switching(m_switching, true);
+        const ShellContext::QuietFailures quiet(m_context);
+        emit openingChanged(true);
+        link->Open();
+        emit openingChanged(false);
+    }
+    if (link->ControlMode() == cmCOM && link->Connected())
+        selectPortName(link->ComPort());
+    showConnectionState();
+    if (link->Connected())
+        m_context.clock().sleep(SettleAfterConnect);
+    return link->Connected();
+}
+
+void ConnectionController::setReconnecting(bool on)
+{
+    if (on == m_reconnecting)
+        return;
+    m_reconnecting = on;
+    emit reconnectingChanged(on);
+}
+
+void ConnectionController::lineChanged()
+{
+    TKXCOMControl *link = m_context.link();
+    if (m_switching || !m_shownConnected || !link || link->Connected())
+        return;
+    showConnectionState();
+    emit connectionLost();
+}
+
 void ConnectionController::showConnectionState()
 {
     TKXCOMControl *link = m_context.link();
     const bool connected = link && link->Connected();
+    m_shownConnected = connected;
     emit connectionChanged(connected);
     if (connected) {
         const QString where = link->ControlMode() == cmCOM ? link->ComPort() : link->DeviceIP();
@@ -137,6 +191,7 @@ void ConnectionController::rbCOMModeClick()
     if (!link)
         return;
     m_context.ShowStatus(StatusPanel::Operation, QString());
+    setReconnecting(false);
     if (link->Connected())
         btnConnectClick();
     PortTagsModel &tags = m_context.portTags();
@@ -151,6 +206,7 @@ void ConnectionController::rbLANModeClick()
     TKXCOMControl *link = m_context.link();
     if (!link || link->Searching())
         return;
+    setReconnecting(false);
     if (link->Connected())
         btnConnectClick();
     PortTagsModel &tags = m_context.portTags();

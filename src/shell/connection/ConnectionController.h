@@ -35,7 +35,17 @@ public:
     bool lanSelected() const { return m_lanSelected; }
     void setLanSelected(bool lan);
 
+    /// The Connect/Disconnect button: while the program reconnects by itself, pressing it
+    /// stops that; otherwise connectOrDisconnect().
     void btnConnectClick();
+    /// Closes an open connection, or opens one with the chosen port or network device.
+    void connectOrDisconnect();
+    /// Opens the line again with the port or address it had, for automatic reconnection: no
+    /// status texts, a failure is not shown. Whether it is open.
+    bool reopen();
+    /// The program reconnects by itself after the line was lost.
+    bool reconnecting() const { return m_reconnecting; }
+    void setReconnecting(bool on);
     void rbCOMModeClick();
     void rbLANModeClick();
     /// Enables the controls of the mode; `busy` disables all of them (a configuration runs).
@@ -50,13 +60,24 @@ signals:
     /// Opening has begun (true) or ended (false).
     void openingChanged(bool opening);
     void modeControlsChanged(TControlMode mode, bool busy);
+    /// The line closed without the operator closing it: a peer that went away, a reset, a
+    /// pulled adapter. Panel 1 already says "Disconnect".
+    void connectionLost();
+    void reconnectingChanged(bool reconnecting);
 
 private:
     void showConnectionState();
+    /// The link reports its line opened or closed.
+    void lineChanged();
 
     ShellContext &m_context;
     QStringList m_ports;
     QStringList m_portTexts;
     int m_selected = -1;
     bool m_lanSelected = false;
+    /// What panel 1 shows: connected or not.
+    bool m_shownConnected = false;
+    /// Inside connectOrDisconnect(): the line changes because the program asked it to.
+    bool m_switching = false;
+    bool m_reconnecting = false;
 };

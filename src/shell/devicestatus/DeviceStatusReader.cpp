@@ -67,6 +67,7 @@ bool DeviceStatusReader::ReadDeviceInfo()
     m_device.text = DeviceText(*info);
     m_version.text = VersionText(*info);
     emit linesChanged();
+    emit sizeRead(info->size.inputs, info->size.outputs);
 
     // The window shows the four ports it is laid out for, whatever the switcher's size.
     bool success = true;

@@ -65,6 +65,8 @@ public:
 
 signals:
     void linesChanged();
+    /// The switcher reported its size: `inputs` x `outputs`.
+    void sizeRead(int inputs, int outputs);
 
 private:
     /// The line of a port after its connection query (nothing: the query failed).

@@ -50,3 +50,21 @@ SettingsFileResult PortTagsModel::PurgeEmptyTagSections()
         return ini.sectionNames() != before;
     });
 }
+
+PortTagSet PortTagsModel::storedTags(TControlMode mode, const QString &mac) const
+{
+    IniDocument ini;
+    ini.load(m_file.path());
+    return PortTagStore::load(ini, mode, mac);
+}
+
+bool PortTagsModel::storeTags(TControlMode mode, const QString &mac, const PortTagSet &tags)
+{
+    return m_file
+        .update([&](IniDocument &ini) {
+            PortTagStore::save(ini, mode, mac, tags);
+            PortTagStore::purgeEmptySections(ini);
+            return true;
+        })
+        .ok();
+}

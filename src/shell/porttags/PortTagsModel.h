@@ -35,6 +35,11 @@ public:
     /// Removes every tag section without a tag.
     SettingsFileResult PurgeEmptyTagSections();
 
+    /// The stored set of any mode and device, leaving the set in use as it is.
+    PortTagSet storedTags(TControlMode mode, const QString &mac) const;
+    /// Stores a set of any mode and device; false when the file could not be written.
+    bool storeTags(TControlMode mode, const QString &mac, const PortTagSet &tags);
+
 signals:
     void changed();
 

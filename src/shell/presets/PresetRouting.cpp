@@ -6,6 +6,7 @@
 QStringList ApplyPreset(RoutingController &routing, const PresetRow &preset)
 {
     QStringList skipped;
+    const RoutingController::Batch action(routing);
     routing.RoutingAborted = false;
     for (int n = 1; n <= PresetValue::RoutedOutputs; ++n) {
         // A hand-edited file, or an editor list left without a choice ("0"), can hold a

@@ -35,6 +35,7 @@ namespace {
 
 constexpr int TimerIntervalMs = 1000;
 constexpr int StatusFontPixels = 14;
+constexpr int DiagnosticWidth = 200;
 
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
@@ -68,6 +69,7 @@ void TForm1::buildWindow()
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("pnlClient"));
+    m_client = central;
     auto *layout = new QHBoxLayout(central);
     layout->setContentsMargins(4, 4, 4, 0);
 
@@ -138,8 +140,10 @@ void TForm1::buildStatusBar()
 
 void TForm1::buildDiagnosticColumn(QWidget *central)
 {
-    // A trace column for the developer; it lies outside the window and stays hidden.
+    // A trace column for the developer; it lies outside the window and stays hidden unless
+    // the advanced controls are on.
     auto *column = new QWidget(central);
+    m_diagnosticColumn = column;
     column->setObjectName(QStringLiteral("pnlDiagnostic"));
     auto *layout = new QVBoxLayout(column);
     mmoMsg = named(new QPlainTextEdit(column), "mmoMsg", QStringLiteral("Diagnostic trace"));
@@ -153,7 +157,7 @@ void TForm1::buildDiagnosticColumn(QWidget *central)
     layout->addWidget(mmoMsg);
     layout->addWidget(btnStop);
     layout->addWidget(btnClear);
-    column->setGeometry(ClientWidth + 8, 0, 200, ClientHeight);
+    column->setGeometry(ClientWidth + 8, 0, DiagnosticWidth, ClientHeight);
     column->hide();
     ShowTextLog(mmoMsg, m_context.diagnostics());
 }
@@ -167,6 +171,34 @@ void TForm1::FormCreate()
                             static_cast<QWidget *>(btnClear)}) {
         widget->setEnabled(false);
         widget->hide();
+    }
+}
+
+void TForm1::showAdvanced(bool on)
+{
+    pcContainer->setTabVisible(pcContainer->indexOf(tsIR), on);
+    auto *layout = static_cast<QHBoxLayout *>(m_client->layout());
+    const bool wasOn = layout->indexOf(m_diagnosticColumn) >= 0;
+    if (on)
+        layout->addWidget(m_diagnosticColumn);
+    else
+        layout->removeWidget(m_diagnosticColumn);
+    m_diagnosticColumn->setVisible(on);
+    for (QWidget *widget : {static_cast<QWidget *>(mmoMsg), static_cast<QWidget *>(btnStop),
+                            static_cast<QWidget *>(btnClear)}) {
+        widget->setEnabled(on);
+        widget->setVisible(on);
+    }
+    if (!on)
+        m_diagnosticColumn->setGeometry(ClientWidth + 8, 0, DiagnosticWidth, ClientHeight);
+    // The window grows by the column and gives the width back; on a narrow screen the
+    // client scrolls instead.
+    if (on != wasOn) {
+        const int width = size().width() + (on ? DiagnosticWidth : -DiagnosticWidth);
+        int limit = QWIDGETSIZE_MAX;
+        if (const QScreen *display = screen())
+            limit = display->availableGeometry().width() - (frameGeometry().width() - this->width());
+        resize(std::max(minimumWidth(), std::min(width, limit)), size().height());
     }
 }
 

@@ -100,6 +100,10 @@ public:
     void btnStopClick();
     void btnClearClick();
 
+    /// Advanced controls: the "Advanced" page and the diagnostic column (the trace with
+    /// Stop and clear) beside the pages, the window widened for it.
+    void showAdvanced(bool on);
+
     /// The clock text for a moment: year-month-day hour:minute, two-digit fields.
     static QString clockText(const QDateTime &moment);
     bool isClosed() const { return m_closed; }
@@ -136,6 +140,8 @@ private:
     QPlainTextEdit *mmoMsg = nullptr;
     QPushButton *btnStop = nullptr;
     QPushButton *btnClear = nullptr;
+    QWidget *m_client = nullptr;
+    QWidget *m_diagnosticColumn = nullptr;
     std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
     int m_currentPage = 0;
     bool m_shown = false;

@@ -50,6 +50,8 @@ ConnectionPanel::ConnectionPanel(ShellContext &context, QWidget *parent)
             &ConnectionPanel::showOpening);
     connect(&m_controller, &ConnectionController::modeControlsChanged, this,
             &ConnectionPanel::showModeControls);
+    connect(&m_controller, &ConnectionController::reconnectingChanged, this,
+            &ConnectionPanel::showButtonCaption);
     // A panel made for a context that already lists its ports shows them.
     showPorts();
 }
@@ -144,10 +146,23 @@ void ConnectionPanel::showConnection(bool connected)
     cbCOMList->setEnabled(!connected);
     imgOpen->setVisible(connected);
     imgClose->setVisible(!connected);
-    btnConnect->setText(connected ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
+    showButtonCaption();
+}
+
+void ConnectionPanel::showButtonCaption()
+{
+    // While the program reconnects by itself, the button stops that.
+    const TKXCOMControl *link = m_context.link();
+    const bool open = (link && link->Connected()) || m_controller.reconnecting();
+    btnConnect->setText(open ? QStringLiteral("&Disconnect") : QStringLiteral("&Connect"));
     // A screen reader says what the button does now.
-    btnConnect->setAccessibleName(connected ? QStringLiteral("Disconnect")
-                                            : QStringLiteral("Connect"));
+    btnConnect->setAccessibleName(open ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+}
+
+void ConnectionPanel::setAdvanced(bool on)
+{
+    m_advanced = on;
+    gbModeSelect->setVisible(on);
 }
 
 void ConnectionPanel::showOpening(bool opening)
@@ -184,7 +199,8 @@ void ConnectionPanel::applySettings(const AppSettings &settings)
 
 void ConnectionPanel::collectSettings(AppSettings &settings) const
 {
-    // The delivered controller always starts in serial mode; TCP mode only by hand.
-    settings.lanMode = false;
+    // The delivered controller always starts in serial mode; TCP mode only by hand, or
+    // remembered while the advanced controls are on.
+    settings.lanMode = m_advanced && m_controller.lanSelected();
     settings.comPort = m_controller.selectedPortName();
 }

@@ -27,8 +27,11 @@ public:
     void addDeviceGroup(QWidget *group);
     /// Puts a control at the end of the column.
     void addOption(QWidget *option);
+    /// Advanced controls: the mode selector is shown, and the chosen control mode is stored.
+    void setAdvanced(bool on);
 
-    /// The control mode, the serial port; the mode is always stored as serial control.
+    /// The control mode, the serial port; the mode is stored as serial control unless the
+    /// advanced controls are on.
     void applySettings(const AppSettings &settings) override;
     void collectSettings(AppSettings &settings) const override;
 
@@ -38,6 +41,7 @@ private:
     void buildConnectionGroup();
     void showPorts();
     void showConnection(bool connected);
+    void showButtonCaption();
     void showOpening(bool opening);
     void showModeControls(TControlMode mode, bool busy);
 
@@ -54,4 +58,5 @@ private:
     QLabel *imgClose = nullptr;
     QLabel *imgOpen = nullptr;
     QPushButton *btnConnect = nullptr;
+    bool m_advanced = false;
 };

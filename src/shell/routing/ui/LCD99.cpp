@@ -9,13 +9,27 @@ TLCD99::TLCD99(QWidget *parent) : QLCDNumber(parent)
     setSegmentStyle(QLCDNumber::Filled);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setAutoFillBackground(true);
+    paintSegments();
+    refresh();
+}
+
+void TLCD99::paintSegments()
+{
+    const QColor lit = m_dimmed ? QColor(112, 0, 0) : QColor(Qt::red);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
-    colours.setColor(QPalette::WindowText, Qt::red);
-    colours.setColor(QPalette::Light, Qt::red);
+    colours.setColor(QPalette::WindowText, lit);
+    colours.setColor(QPalette::Light, lit);
     colours.setColor(QPalette::Dark, QColor(96, 0, 0));
     setPalette(colours);
-    refresh();
+}
+
+void TLCD99::setDimmed(bool dimmed)
+{
+    if (dimmed == m_dimmed)
+        return;
+    m_dimmed = dimmed;
+    paintSegments();
 }
 
 void TLCD99::setDigitCount(int places)

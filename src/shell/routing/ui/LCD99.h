@@ -24,9 +24,15 @@ public:
     QString text() const { return m_text; }
     QString accessibleValue() const override;
 
+    /// Dimmed segments: a number not confirmed yet.
+    void setDimmed(bool dimmed);
+    bool dimmed() const { return m_dimmed; }
+
 private:
     void refresh();
+    void paintSegments();
 
     int m_places = 4;
     QString m_text = QStringLiteral("8");
+    bool m_dimmed = false;
 };

@@ -4,6 +4,7 @@
 #include "shell/routing/RoutingController.h"
 #include "shell/routing/RoutingState.h"
 #include "shell/routing/ui/LCD99.h"
+#include "shell/routing/ui/RoutingKeys.h"
 #include "shell/routing/ui/ShowInOutInfo.h"
 #include "shell/settings/AppSettings.h"
 #include "ui/ShellPictures.h"
@@ -11,14 +12,17 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -116,6 +120,9 @@ RoutingView::RoutingView(RoutingController &controller, RoutingState &state, Por
     for (QGroupBox *group : m_groups)
         watchLeaveArea(group);
     connect(&m_state, &RoutingState::changed, this, &RoutingView::showInput);
+    connect(&m_state, &RoutingState::certaintyChanged, this,
+            [this](int output) { showCertainty(output); });
+    connect(&m_state, &RoutingState::sizeChanged, this, &RoutingView::showSize);
     connect(&m_controller, &RoutingController::routeRefused, this, &RoutingView::showRefusal);
 }
 
@@ -164,11 +171,14 @@ QGroupBox *RoutingView::buildOutputGroup(int output)
         button->setProperty("Tag", input);
         button->setProperty("GroupIndex", output);
         button->setCheckable(true);
-        // The input that feeds the output stands out clearly from the others.
-        button->setStyleSheet(
-            QStringLiteral("QToolButton:checked { background: palette(highlight); "
-                           "color: palette(highlighted-text); font-weight: bold; "
-                           "border: 1px solid palette(dark); border-radius: 3px; }"));
+        // The input that feeds the output stands out clearly from the others; one the
+        // switcher has not confirmed yet is only outlined.
+        button->setStyleSheet(QStringLiteral(
+            "QToolButton:checked { background: palette(highlight); "
+            "color: palette(highlighted-text); font-weight: bold; "
+            "border: 1px solid palette(dark); border-radius: 3px; }"
+            "QToolButton[pending=\"true\"]:checked { background: transparent; "
+            "color: palette(text); border: 2px dashed palette(highlight); }"));
         // The buttons of one output share the group box as parent: one of them is down.
         button->setAutoExclusive(true);
         button->setMinimumSize(32, 28);
@@ -285,6 +295,74 @@ void RoutingView::showRefusal(int output)
     }
 }
 
+void RoutingView::showCertainty(int output)
+{
+    TLCD99 *led = FindDisplay(output);
+    if (!led)
+        return;
+    const bool pending = m_state.certainty(output) == RoutingState::Certainty::Pending;
+    for (QToolButton *button : m_inputButtons[std::size_t(output - 1)]) {
+        if (button->property("pending").toBool() == pending)
+            continue;
+        button->setProperty("pending", pending);
+        // A dynamic property takes effect in the style sheet once the button is polished
+        // again.
+        button->style()->unpolish(button);
+        button->style()->polish(button);
+        button->repaint();
+    }
+    led->setDimmed(pending);
+    led->repaint();
+}
+
+void RoutingView::showSize(int inputs, int outputs)
+{
+    for (int output = 1; output <= PortCount; ++output) {
+        const auto index = std::size_t(output - 1);
+        m_groups[index]->setVisible(output <= outputs);
+        for (int input = 1; input <= PortCount; ++input)
+            m_inputButtons[index][std::size_t(input - 1)]->setVisible(input <= inputs);
+        if (output <= outputs)
+            m_displays[index]->setDigitCount(1);
+    }
+}
+
+void RoutingView::focusOutput(int output)
+{
+    if (output < 1 || output > m_state.outputs())
+        return;
+    QAbstractButton *target = FindInputButton(output, m_state.input(output));
+    if (!target || !target->isVisible())
+        target = FindInputButton(output, 1);
+    target->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool RoutingView::routingKey(const QKeyEvent *key)
+{
+    // Only while the routing area has the focus: the keys of every other control stay theirs.
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus))
+        return false;
+    const RoutingKeys::Action action =
+        RoutingKeys::Interpret(key->key(), key->modifiers(), m_state.inputs(), m_state.outputs());
+    const ButtonPlace place = placeOf(focus);
+    switch (action.kind) {
+    case RoutingKeys::Kind::None:
+        return false;
+    case RoutingKeys::Kind::PickOutput:
+        focusOutput(action.number);
+        return true;
+    case RoutingKeys::Kind::PickInput:
+        // A number routes the output whose button has the focus.
+        if (place.output == 0)
+            return false;
+        m_controller.route(place.output, action.number);
+        focusOutput(place.output);
+        return true;
+    }
+    return false;
+}
+
 void RoutingView::SetDisplayDigits()
 {
     for (int output = 1; output <= VisiblePorts; ++output)
@@ -398,6 +476,8 @@ void RoutingView::closeTagWindow()
 
 bool RoutingView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && routingKey(static_cast<QKeyEvent *>(event)))
+        return true;
     if (event->type() == QEvent::MouseMove) {
         if (placeOf(watched).output != 0) {
             const auto *move = static_cast<QMouseEvent *>(event);

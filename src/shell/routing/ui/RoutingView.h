@@ -15,6 +15,7 @@ class QAbstractButton;
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -67,6 +68,9 @@ public:
     /// "All Outputs" routes all four outputs from now on (before, it routes from the output
     /// under the mouse to the last).
     void enableAllOutputs();
+    /// Gives the keyboard focus to output `output`: its button of the input shown, or its
+    /// first button.
+    void focusOutput(int output);
 
     void applySettings(const AppSettings &settings) override;
     void collectSettings(AppSettings &settings) const override;
@@ -91,7 +95,12 @@ private:
     void showInput(int output, int input);
     /// After a refused route: no button is down when the input shown again has none.
     void showRefusal(int output);
-
+    /// A route not confirmed yet looks pending: an outlined button and a dimmed digit.
+    void showCertainty(int output);
+    /// The groups and buttons of the inputs and outputs the view offers.
+    void showSize(int inputs, int outputs);
+    /// The routing keys while a routing button has the focus; whether the key was one.
+    bool routingKey(const QKeyEvent *key);
     RoutingController &m_controller;
     RoutingState &m_state;
     PortTagsModel &m_tags;

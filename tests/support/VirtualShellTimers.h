@@ -1,0 +1,26 @@
+#pragma once
+
+#include "VirtualClock.h"
+
+#include "shell/Timers.h"
+
+#include <QPointer>
+
+/// The window's timers on the virtual clock: an action runs when virtual time reaches it.
+class VirtualShellTimers final : public Timers
+{
+public:
+    explicit VirtualShellTimers(VirtualClock &clock) : m_clock(clock) {}
+
+    void after(std::chrono::milliseconds delay, QObject *context,
+               std::function<void()> action) override
+    {
+        m_clock.schedule(delay, [context = QPointer(context), action = std::move(action)] {
+            if (context)
+                action();
+        });
+    }
+
+private:
+    VirtualClock &m_clock;
+};
