@@ -193,12 +193,14 @@ void TForm1::showAdvanced(bool on)
         m_diagnosticColumn->setGeometry(ClientWidth + 8, 0, DiagnosticWidth, ClientHeight);
     // The window grows by the column and gives the width back; on a narrow screen the
     // client scrolls instead.
-    if (on != wasOn) {
-        const int width = size().width() + (on ? DiagnosticWidth : -DiagnosticWidth);
+    if (on && !wasOn) {
+        m_plainWidth = width();
         int limit = QWIDGETSIZE_MAX;
         if (const QScreen *display = screen())
-            limit = display->availableGeometry().width() - (frameGeometry().width() - this->width());
-        resize(std::max(minimumWidth(), std::min(width, limit)), size().height());
+            limit = display->availableGeometry().width() - (frameGeometry().width() - width());
+        resize(std::max(m_plainWidth, std::min(m_plainWidth + DiagnosticWidth, limit)), height());
+    } else if (!on && wasOn) {
+        resize(m_plainWidth, height());
     }
 }
 

@@ -142,6 +142,8 @@ private:
     QPushButton *btnClear = nullptr;
     QWidget *m_client = nullptr;
     QWidget *m_diagnosticColumn = nullptr;
+    /// The width before the trace column was added, given back when it goes.
+    int m_plainWidth = ClientWidth;
     std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
     int m_currentPage = 0;
     bool m_shown = false;
