@@ -11,15 +11,6 @@
 
 using namespace std::chrono_literals;
 
-void VirtualTimers::after(std::chrono::milliseconds delay, QObject *context,
-                          std::function<void()> action)
-{
-    m_clock.schedule(delay, [guard = QPointer<QObject>(context), action = std::move(action)] {
-        if (guard)
-            action();
-    });
-}
-
 QList<QByteArray> SplitBlocks(const QByteArray &text)
 {
     QList<QByteArray> blocks;

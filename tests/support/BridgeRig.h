@@ -2,8 +2,8 @@
 
 #include "FakeTransports.h"
 #include "VirtualClock.h"
+#include "VirtualTimers.h"
 
-#include "BridgeTimers.h"
 #include "ConnectionTarget.h"
 #include "SwitcherDevice.h"
 #include "SwitcherSession.h"
@@ -17,18 +17,6 @@
 
 #include <chrono>
 #include <functional>
-
-/// The bridge's timed work on the virtual clock.
-class VirtualTimers final : public Bridge::Timers
-{
-public:
-    explicit VirtualTimers(VirtualClock &clock) : m_clock(clock) {}
-    void after(std::chrono::milliseconds delay, QObject *context,
-               std::function<void()> action) override;
-
-private:
-    VirtualClock &m_clock;
-};
 
 /// A client as the bridge's core sees it: what it is sent is recorded.
 class RecordingChannel final : public Bridge::ClientChannel

@@ -3,7 +3,7 @@
 #include "ContextRig.h"
 #include "ScriptedDialogs.h"
 #include "VirtualClock.h"
-#include "VirtualShellTimers.h"
+#include "VirtualTimers.h"
 
 #include "LiveFeatures.h"
 #include "ProgramWindows.h"
@@ -67,7 +67,7 @@ struct LiveRig
     QString address;
     QTemporaryDir dir;
     VirtualClock clock;
-    VirtualShellTimers timers{clock};
+    VirtualTimers timers{clock};
     QtTransportFactory transports;
     ScriptedDialogs dialogs;
     ScriptedPortLister ports;

@@ -1,6 +1,6 @@
 #include "VideohubBridge.h"
 
-#include "BridgeTimers.h"
+#include "shell/Timers.h"
 #include "SwitcherSession.h"
 
 #include "link/Commands.h"

@@ -21,10 +21,9 @@ class ExchangeGuard;
 class ShellContext;
 class SwitcherSession;
 struct TCommandResult;
+class Timers;
 
 namespace Bridge {
-
-class Timers;
 
 /// Where the bridge's answers to one client go: a TCP socket in the program, a recorder in
 /// the tests. The channel never calls back into the bridge from send() or close().

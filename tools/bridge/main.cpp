@@ -3,7 +3,7 @@
 
 #include "BridgeOptions.h"
 #include "BridgeServer.h"
-#include "BridgeTimers.h"
+#include "shell/Timers.h"
 #include "DesktopSettings.h"
 #include "SwitcherSession.h"
 #include "VideohubBridge.h"
@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
     QtTransportFactory transports(target->tcpPort);
     SwitcherSession session(transports, clock, location, *target);
 
-    Bridge::QtTimers timers;
+    QtTimers timers;
     Bridge::BridgeConfig config;
     config.poll = options->poll;
     config.clientTimeout = options->clientTimeout;

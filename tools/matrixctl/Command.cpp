@@ -4,6 +4,7 @@
 #include "Matrixctl.h"
 #include "Output.h"
 #include "Session.h"
+#include "shell/devicestatus/SwitcherQueries.h"
 
 CommandContext::CommandContext(Environment &env, Output &out, const QCommandLineParser &options,
                                const QString &command, const QStringList &arguments)
@@ -61,6 +62,20 @@ std::unique_ptr<Session> CommandContext::connect(int &exitCode)
         exitCode = session->report(m_out, LinkFailures::CannotOpen);
         return nullptr;
     }
+    return session;
+}
+
+std::unique_ptr<Session> CommandContext::connectSized(int &exitCode, SwitcherSize &size)
+{
+    std::unique_ptr<Session> session = connect(exitCode);
+    if (!session)
+        return nullptr;
+    const std::optional<SwitcherSize> read = ReadSize(session->gate());
+    if (!read) {
+        exitCode = session->report(m_out);
+        return nullptr;
+    }
+    size = *read;
     return session;
 }
 

@@ -15,6 +15,7 @@
 class Output;
 class Session;
 struct Environment;
+struct SwitcherSize;
 
 /// What a command is given: its arguments and options, where to write, and the way to the
 /// switcher and to the desktop program's settings.
@@ -46,6 +47,8 @@ public:
     /// A session on that switcher with the link open; nothing, with the failure written and
     /// its exit code in `exitCode`, when it cannot be opened.
     std::unique_ptr<Session> connect(int &exitCode);
+    /// The same, once the switcher has said its size, which is written to `size`.
+    std::unique_ptr<Session> connectSized(int &exitCode, SwitcherSize &size);
 
     /// A usage error of this command: the text, a pointer to its help, exit code 2.
     int usage(const QString &text) const;

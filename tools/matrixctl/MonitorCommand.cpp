@@ -133,12 +133,10 @@ int RunMonitor(CommandContext &context)
         count = *value;
     }
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    SwitcherSize size;
+    const std::unique_ptr<Session> session = context.connectSized(exitCode, size);
     if (!session)
         return exitCode;
-    const std::optional<SwitcherSize> size = ReadSize(session->gate());
-    if (!size)
-        return session->report(context.out());
-    RoutingMonitor monitor(*session, context.out(), size->outputs, intervalMs, count);
+    RoutingMonitor monitor(*session, context.out(), size.outputs, intervalMs, count);
     return monitor.run();
 }

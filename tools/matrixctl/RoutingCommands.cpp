@@ -91,13 +91,11 @@ std::optional<Request> ParseRequest(CommandContext &context, QString *error)
 int RunRouting(CommandContext &context)
 {
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    SwitcherSize size;
+    const std::unique_ptr<Session> session = context.connectSized(exitCode, size);
     if (!session)
         return exitCode;
-    const std::optional<SwitcherSize> size = ReadSize(session->gate());
-    if (!size)
-        return session->report(context.out());
-    const std::optional<QList<int>> inputs = ReadRouting(session->gate(), size->outputs);
+    const std::optional<QList<int>> inputs = ReadRouting(session->gate(), size.outputs);
     if (!inputs)
         return session->report(context.out());
     QList<Route> routes;
@@ -117,25 +115,23 @@ int RunRoute(CommandContext &context)
     if (!request)
         return context.usage(error);
 
+    // The switcher says how many ports it has; nothing is routed outside them.
     int exitCode = 0;
-    const std::unique_ptr<Session> session = context.connect(exitCode);
+    SwitcherSize size;
+    const std::unique_ptr<Session> session = context.connectSized(exitCode, size);
     if (!session)
         return exitCode;
-    // The switcher says how many ports it has; nothing is routed outside them.
-    const std::optional<SwitcherSize> size = ReadSize(session->gate());
-    if (!size)
-        return session->report(context.out());
     if (request->allFrom > 0) {
-        for (int output = 1; output <= size->outputs; ++output)
+        for (int output = 1; output <= size.outputs; ++output)
             request->routes.append({output, request->allFrom});
     }
     for (const Route &route : std::as_const(request->routes)) {
-        if (!size->hasInput(route.input) || !size->hasOutput(route.output)) {
+        if (!size.hasInput(route.input) || !size.hasOutput(route.output)) {
             return context.usage(
                 PortName(true, route.output) + QStringLiteral(" from ") +
                 PortName(false, route.input) + QStringLiteral(": the switcher has inputs 1..") +
-                QString::number(size->inputs) + QStringLiteral(" and outputs 1..") +
-                QString::number(size->outputs));
+                QString::number(size.inputs) + QStringLiteral(" and outputs 1..") +
+                QString::number(size.outputs));
         }
     }
 

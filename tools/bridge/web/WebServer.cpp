@@ -1,6 +1,6 @@
 #include "WebServer.h"
 
-#include "BridgeTimers.h"
+#include "shell/Timers.h"
 #include "HttpRequestHead.h"
 #include "HttpResponse.h"
 #include "LoginThrottle.h"

@@ -10,9 +10,7 @@
 #include <chrono>
 #include <map>
 
-namespace Bridge {
 class Timers;
-}
 
 namespace Bridge::Web {
 

@@ -6,11 +6,11 @@
 
 #include <QPointer>
 
-/// The window's timers on the virtual clock: an action runs when virtual time reaches it.
-class VirtualShellTimers final : public Timers
+/// Timed work (the window's and the bridge's) on the virtual clock: an action runs when virtual time reaches it.
+class VirtualTimers final : public Timers
 {
 public:
-    explicit VirtualShellTimers(VirtualClock &clock) : m_clock(clock) {}
+    explicit VirtualTimers(VirtualClock &clock) : m_clock(clock) {}
 
     void after(std::chrono::milliseconds delay, QObject *context,
                std::function<void()> action) override
