@@ -6,8 +6,8 @@
 #include "link/RealClock.h"
 #include "shell/Timers.h"
 #include "shell/ViewOptions.h"
-#include "shell/settings/SettingsLocation.h"
 #include "shell/connection/SerialPortLister.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 #include "ui/QtDialogs.h"
 

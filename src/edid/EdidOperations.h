@@ -71,8 +71,7 @@ public:
 
 private:
     bool prepare(const QString &statusText);
-    bool run(const QString &statusText, EdidSub subcommand, std::uint16_t p1,
-             std::uint16_t p2 = 0);
+    bool run(const QString &statusText, EdidSub subcommand, std::uint16_t p1, std::uint16_t p2 = 0);
 
     ShellContext &m_context;
     DeviceStatusReader &m_deviceStatus;

@@ -76,8 +76,8 @@ public:
                     std::uint16_t p1, std::uint16_t p2, std::uint16_t p3, std::uint16_t p4,
                     TCommandResult &result);
     template <typename Sub>
-    void RunCommand(const QString &statusText, Command command, Sub subcommand,
-                    std::uint16_t p1, std::uint16_t p2, TCommandResult &result)
+    void RunCommand(const QString &statusText, Command command, Sub subcommand, std::uint16_t p1,
+                    std::uint16_t p2, TCommandResult &result)
     {
         RunCommand(statusText, std::uint8_t(command), std::uint8_t(subcommand), p1, p2, 0, 0,
                    result);

@@ -3,8 +3,8 @@
 #include "TestFiles.h"
 
 #include "link/KXCOMControl.h"
-#include "shell/settings/SettingsLocation.h"
 #include "shell/ShellContext.h"
+#include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
 
 #include <QAction>

@@ -17,8 +17,8 @@ ShellRig::~ShellRig()
 TForm1 &ShellRig::create()
 {
     if (!windows) {
-        windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, portLister,
-                                                   location, nullptr, viewFile);
+        windows = std::make_unique<ProgramWindows>(dialogs, transports, clock, portLister, location,
+                                                   nullptr, viewFile);
     }
     return windows->mainWindow();
 }

@@ -4,10 +4,10 @@
 #include "ScriptedDialogs.h"
 #include "ShellRig.h"
 
-#include "link/QtTransportFactory.h"
 #include "ProgramWindows.h"
 #include "SimPty.h"
 #include "SwitcherDevice.h"
+#include "link/QtTransportFactory.h"
 
 #include <QByteArray>
 #include <QList>

@@ -6,7 +6,8 @@
 
 #include <QPointer>
 
-/// Timed work (the window's and the bridge's) on the virtual clock: an action runs when virtual time reaches it.
+/// Timed work (the window's and the bridge's) on the virtual clock: an action runs when virtual
+/// time reaches it.
 class VirtualTimers final : public Timers
 {
 public:

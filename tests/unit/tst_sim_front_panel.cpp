@@ -80,7 +80,8 @@ void tst_SimFrontPanel::size()
     QCOMPARE(Exchange(device, FrameBytes(0x01, 0x02, 0xFE)), FrameBytes(0x01, 0x02, n, n));
     QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, n, n)), FrameBytes(0x02, 0x03, n, n));
     QCOMPARE(Exchange(device, FrameBytes(0x02, 0x01, n)), FrameBytes(0x02, 0x01, n, n));
-    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, 1, n + 1)), FrameBytes(0x02, 0x03, 0xFF, n + 1));
+    QCOMPARE(Exchange(device, FrameBytes(0x02, 0x03, 1, n + 1)),
+             FrameBytes(0x02, 0x03, 0xFF, n + 1));
 }
 
 void tst_SimFrontPanel::script_data()

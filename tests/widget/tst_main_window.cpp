@@ -2,7 +2,6 @@
 #include "ShellRig.h"
 #include "WidgetFinder.h"
 
-#include "ui/KXGauge.h"
 #include "lanmodule/ui/EditLAN.h"
 #include "lanmodule/ui/EnterYes.h"
 #include "lanmodule/ui/Search.h"
@@ -20,6 +19,7 @@
 #include "shell/routing/ui/ShowInOutInfo.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/StatusBarPanel.h"
+#include "ui/KXGauge.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,8 +31,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>

@@ -2,11 +2,11 @@
 #include "LanPanelRig.h"
 #include "WidgetTexts.h"
 
-#include "ui/KXGauge.h"
 #include "lanmodule/ui/OctetField.h"
 #include "lanmodule/ui/Search.h"
 #include "link/KXCOMControl.h"
 #include "shell/connection/ConnectionController.h"
+#include "ui/KXGauge.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -1,7 +1,7 @@
 #include "VideohubBridge.h"
 
-#include "shell/Timers.h"
 #include "SwitcherSession.h"
+#include "shell/Timers.h"
 
 #include "link/Commands.h"
 #include "link/Frames.h"

@@ -3,11 +3,11 @@
 
 #include "BridgeOptions.h"
 #include "BridgeServer.h"
-#include "shell/Timers.h"
 #include "DesktopSettings.h"
 #include "SwitcherSession.h"
 #include "VideohubBridge.h"
 #include "WebFrontEnd.h"
+#include "shell/Timers.h"
 
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"

@@ -127,11 +127,11 @@ int RunRoute(CommandContext &context)
     }
     for (const Route &route : std::as_const(request->routes)) {
         if (!size.hasInput(route.input) || !size.hasOutput(route.output)) {
-            return context.usage(
-                PortName(true, route.output) + QStringLiteral(" from ") +
-                PortName(false, route.input) + QStringLiteral(": the switcher has inputs 1..") +
-                QString::number(size.inputs) + QStringLiteral(" and outputs 1..") +
-                QString::number(size.outputs));
+            return context.usage(PortName(true, route.output) + QStringLiteral(" from ") +
+                                 PortName(false, route.input) +
+                                 QStringLiteral(": the switcher has inputs 1..") +
+                                 QString::number(size.inputs) + QStringLiteral(" and outputs 1..") +
+                                 QString::number(size.outputs));
         }
     }
 

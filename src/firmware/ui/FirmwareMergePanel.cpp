@@ -122,7 +122,7 @@ void FirmwareMergePanel::buildGroup()
         row += 2;
     }
     auto *btnMerge = Named(new QPushButton(QStringLiteral("&Merge"), this), "btnMerge",
-                     QStringLiteral("Merge firmware"));
+                           QStringLiteral("Merge firmware"));
     connect(btnMerge, &QPushButton::clicked, this, &FirmwareMergePanel::MergeFirmware);
     grid->addWidget(btnMerge, row, 3);
 }
@@ -225,7 +225,8 @@ void FirmwareMergePanel::MergeFirmware()
     if (merged.empty())
         return;
 
-    const QString fileName = FirmwareFile::MergedFileName(m_context.settingsLocation().appDir(), merged);
+    const QString fileName =
+        FirmwareFile::MergedFileName(m_context.settingsLocation().appDir(), merged);
     if (QFileInfo::exists(fileName) &&
         !m_dialogs.confirm(window(), QStringLiteral("Firmware file: ") + fileName +
                                          QStringLiteral(" exists, overwrite it?"))) {

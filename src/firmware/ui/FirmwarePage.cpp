@@ -2,10 +2,10 @@
 
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/ui/FirmwareMergePanel.h"
-#include "ui/KXGauge.h"
 #include "shell/ShellContext.h"
 #include "shell/TextLog.h"
 #include "ui/Dialogs.h"
+#include "ui/KXGauge.h"
 #include "ui/LineEdits.h"
 #include "ui/TextLogBinding.h"
 #include "ui/WidgetNames.h"
@@ -68,8 +68,8 @@ QWidget *FirmwarePage::buildUpgradeGroup()
     edtFWFile = named(new QLineEdit(group), "edtFWFile", QStringLiteral("Open FW file"));
     label->setBuddy(edtFWFile);
 
-    auto *btnOpenFW = named(new QPushButton(group), "btnOpenFW",
-                            QStringLiteral("Choose firmware file"));
+    auto *btnOpenFW =
+        named(new QPushButton(group), "btnOpenFW", QStringLiteral("Choose firmware file"));
     btnOpenFW->setIcon(btnOpenFW->style()->standardIcon(QStyle::SP_DirOpenIcon));
     btnOpenFW->setToolTip(QStringLiteral("Choose firmware file"));
     connect(btnOpenFW, &QPushButton::clicked, this, &FirmwarePage::btnOpenFWClick);

@@ -36,6 +36,5 @@ void IrControl::cbIREnableClick()
     // reported by the command gate.
     m_context.gate().RunCommand((on ? QStringLiteral("Enable") : QStringLiteral("Disable")) +
                                     QStringLiteral(" IR control ..."),
-                                Command::Ir, IrSub::Control, on ? SwitchOn : SwitchOff, 0,
-                                result);
+                                Command::Ir, IrSub::Control, on ? SwitchOn : SwitchOff, 0, result);
 }

@@ -1,12 +1,12 @@
 #include "lanmodule/ui/Search.h"
 #include "ui/WidgetNames.h"
 
-#include "ui/KXGauge.h"
 #include "lanmodule/DeviceEntry.h"
 #include "lanmodule/IPAddressText.h"
 #include "lanmodule/ui/OctetField.h"
 #include "link/KXCOMControl.h"
 #include "ui/Dialogs.h"
+#include "ui/KXGauge.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -20,8 +20,8 @@ const QString NameKey = QStringLiteral("Name");
 
 // In the order in which they are written.
 constexpr std::array<const char *, EdidSelections::ListCount> EdidListKeys{
-    "EDID mode",        "In of EDID mode",  "Out of Copy EDID",
-    "In of Copy EDID",  "Out of Read EDID", "In of Download EDID",
+    "EDID mode",       "In of EDID mode",  "Out of Copy EDID",
+    "In of Copy EDID", "Out of Read EDID", "In of Download EDID",
 };
 
 QString numbered(const char *prefix, int n)

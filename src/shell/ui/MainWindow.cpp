@@ -40,8 +40,8 @@ constexpr int DiagnosticWidth = 200;
 const QString Caption = QStringLiteral("4x4 HDMI Matrix Controller - ");
 const QString Version = QStringLiteral("ver1.0");
 
-constexpr std::array<const char *, StatusPanelCount> PanelNames{
-    "sbConnection", "sbOperation", "sbHint", "sbClock", "sbSpare"};
+constexpr std::array<const char *, StatusPanelCount> PanelNames{"sbConnection", "sbOperation",
+                                                                "sbHint", "sbClock", "sbSpare"};
 constexpr std::array<const char *, StatusPanelCount> PanelAccessibleNames{
     "Connection state", "Operation status", "Hints", "Date and time", "Unused panel"};
 

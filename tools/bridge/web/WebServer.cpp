@@ -1,10 +1,10 @@
 #include "WebServer.h"
 
-#include "shell/Timers.h"
 #include "HttpRequestHead.h"
 #include "HttpResponse.h"
 #include "LoginThrottle.h"
 #include "WebAccess.h"
+#include "shell/Timers.h"
 
 #include <QFile>
 #include <QPointer>

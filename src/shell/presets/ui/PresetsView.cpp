@@ -49,8 +49,8 @@ PresetsView::PresetsView(ShellContext &context, RoutingController &routing,
     setAccessibleName(QStringLiteral("Pre-Settings"));
     auto *layout = new QVBoxLayout(this);
 
-    lvPreSetting = named(new QTableWidget(0, Columns, this), "lvPreSetting",
-                         QStringLiteral("Presets"));
+    lvPreSetting =
+        named(new QTableWidget(0, Columns, this), "lvPreSetting", QStringLiteral("Presets"));
     lvPreSetting->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Output1"),
                                              QStringLiteral("Output2"), QStringLiteral("Output3"),
                                              QStringLiteral("Output4")});

@@ -173,12 +173,12 @@ QGroupBox *RoutingView::buildOutputGroup(int output)
         button->setCheckable(true);
         // The input that feeds the output stands out clearly from the others; one the
         // switcher has not confirmed yet is only outlined.
-        button->setStyleSheet(QStringLiteral(
-            "QToolButton:checked { background: palette(highlight); "
-            "color: palette(highlighted-text); font-weight: bold; "
-            "border: 1px solid palette(dark); border-radius: 3px; }"
-            "QToolButton[pending=\"true\"]:checked { background: transparent; "
-            "color: palette(text); border: 2px dashed palette(highlight); }"));
+        button->setStyleSheet(
+            QStringLiteral("QToolButton:checked { background: palette(highlight); "
+                           "color: palette(highlighted-text); font-weight: bold; "
+                           "border: 1px solid palette(dark); border-radius: 3px; }"
+                           "QToolButton[pending=\"true\"]:checked { background: transparent; "
+                           "color: palette(text); border: 2px dashed palette(highlight); }"));
         // The buttons of one output share the group box as parent: one of them is down.
         button->setAutoExclusive(true);
         button->setMinimumSize(32, 28);

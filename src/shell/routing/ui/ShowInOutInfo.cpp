@@ -1,11 +1,11 @@
 #include "shell/routing/ui/ShowInOutInfo.h"
 
 #include <QFontMetrics>
-#include <algorithm>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TfrmShowInOutInfo::TfrmShowInOutInfo(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
