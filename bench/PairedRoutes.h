@@ -25,6 +25,23 @@ inline bool StartSimulator(QProcess &sim, const QString &program, const QString 
     return sim.waitForStarted() && sim.waitForReadyRead(5000);
 }
 
+/// Starts matrix-bridge with `arguments`; true once it has reached its simulator, otherwise
+/// its log goes to stderr.
+inline bool StartBridge(QProcess &bridge, const QString &program, const QStringList &arguments)
+{
+    bridge.start(program, arguments);
+    QByteArray log;
+    QElapsedTimer waited;
+    waited.start();
+    while (!log.contains("reached") && waited.elapsed() < 5000) {
+        bridge.waitForReadyRead(100);
+        log += bridge.readAllStandardError();
+    }
+    if (!log.contains("reached"))
+        std::fprintf(stderr, "matrix-bridge did not reach its simulator:\n%s", log.constData());
+    return log.contains("reached");
+}
+
 struct PairedFigures
 {
     std::vector<double> frontEndMedians;

@@ -101,22 +101,12 @@ int main(int argc, char *argv[])
         return 1;
     }
     QTemporaryDir settings;
-    bridge.start(dir + QStringLiteral("matrix-bridge"),
-                 {QStringLiteral("--host"), PageSim, QStringLiteral("--listen"),
-                  BridgeAddress + QStringLiteral(":9990"), QStringLiteral("--http"),
-                  BridgeAddress + QStringLiteral(":8080"), QStringLiteral("--settings"),
-                  settings.filePath(QStringLiteral("Settings.ini"))});
-    QByteArray log;
-    QElapsedTimer waited;
-    waited.start();
-    while (!log.contains("reached") && waited.elapsed() < 5000) {
-        bridge.waitForReadyRead(100);
-        log += bridge.readAllStandardError();
-    }
-    if (!log.contains("reached")) {
-        std::fprintf(stderr, "matrix-bridge did not reach its simulator:\n%s", log.constData());
+    if (!StartBridge(bridge, dir + QStringLiteral("matrix-bridge"),
+                     {QStringLiteral("--host"), PageSim, QStringLiteral("--listen"),
+                      BridgeAddress + QStringLiteral(":9990"), QStringLiteral("--http"),
+                      BridgeAddress + QStringLiteral(":8080"), QStringLiteral("--settings"),
+                      settings.filePath(QStringLiteral("Settings.ini"))}))
         return 1;
-    }
 
     RealClock clock;
     QtTransportFactory factory;
