@@ -5,6 +5,12 @@
 // the least time the operation can take on a real line. The simulated line hands each byte
 // over only once it has crossed the wire, so the measured time is what a real line would show.
 // Target: within 1 % of the wire time at the median.
+//
+// The simulated line itself costs a little beyond the wire time (its timers, the terminal), so
+// each operation is also set against its floor, measured in turn with it: a bare client on a
+// raw descriptor of a second such line that writes the very requests the program wrote and
+// waits, in an event loop like the program's, for exactly as many bytes as the switcher
+// answered to each.
 //   bench_edid [repetitions]
 #include "BenchStats.h"
 #include "ProgramWindows.h"
@@ -24,9 +30,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -88,26 +102,112 @@ struct Figures
 {
     std::vector<double> elapsedMs;
     std::vector<double> wireMs;
+    std::vector<double> floorMs;
     qsizetype bytesOut = 0;
     qsizetype bytesBack = 0;
     bool failed = false;
 };
 
-/// One run of `action`, added to `figures`.
+/// What crossed the line in one operation: each request and the bytes answered to it.
+struct Exchange
+{
+    QList<QByteArray> requests;
+    QList<qsizetype> answerBytes;
+};
+
+/// One run of `action`, added to `figures`; `exchange` receives what crossed the line.
 template <typename Action>
-void MeasureOnce(Figures &figures, SwitcherDevice &device, TForm1 &form, Action action)
+void MeasureOnce(Figures &figures, Exchange &exchange, SwitcherDevice &device, TForm1 &form,
+                 Action action)
 {
     device.state().clearLogs();
+    exchange = {};
+    // The program waits for each answer before it sends on: bytes going out belong to the
+    // request received last.
+    const QMetaObject::Connection recorder =
+        QObject::connect(&device, &SwitcherDevice::transmit, [&](const QByteArray &bytes) {
+            const qsizetype request = device.state().received.size() - 1;
+            if (request < 0)
+                return;
+            while (exchange.answerBytes.size() <= request)
+                exchange.answerBytes.append(0);
+            exchange.answerBytes[request] += bytes.size();
+        });
     QElapsedTimer timer;
     timer.start();
     action();
     const double elapsed = double(timer.nsecsElapsed()) / 1e6;
+    QObject::disconnect(recorder);
+    exchange.requests = device.state().received;
     figures.bytesOut = TotalBytes(device.state().received);
     figures.bytesBack = TotalBytes(device.state().sent);
     figures.elapsedMs.push_back(elapsed);
     figures.wireMs.push_back(WireMs(figures.bytesOut + figures.bytesBack));
-    if (form.statusText(2) != QStringLiteral("Done"))
+    if (form.statusText(2) != QStringLiteral("Done") ||
+        exchange.answerBytes.size() != exchange.requests.size())
         figures.failed = true;
+}
+
+/// The floor's end of its line: raw, 19200 baud, reads return what is there.
+int OpenRaw(const QString &path)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    termios settings{};
+    ::tcgetattr(fd, &settings);
+    ::cfmakeraw(&settings);
+    ::cfsetspeed(&settings, B19200);
+    settings.c_cflag |= CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    ::tcsetattr(fd, TCSANOW, &settings);
+    return fd;
+}
+
+/// The floor: `exchange` replayed by a bare client on `fd`; milliseconds, or -1 when an answer
+/// did not come whole within a second.
+double BareReplay(int fd, const Exchange &exchange)
+{
+    QSocketNotifier readable(fd, QSocketNotifier::Read);
+    QEventLoop loop;
+    QTimer patience;
+    patience.setSingleShot(true);
+    QObject::connect(&patience, &QTimer::timeout, &loop, [&] { loop.exit(1); });
+    qsizetype wanted = 0;
+    std::array<char, 512> buffer{};
+    QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n > 0)
+            wanted -= n;
+        if (wanted <= 0)
+            loop.exit(0);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype i = 0; i < exchange.requests.size(); ++i) {
+        const QByteArray &request = exchange.requests[i];
+        ::tcflush(fd, TCIFLUSH);
+        if (::write(fd, request.constData(), size_t(request.size())) != request.size())
+            return -1;
+        wanted = exchange.answerBytes[i];
+        if (wanted <= 0)
+            continue;
+        patience.start(1000);
+        if (loop.exec() != 0)
+            return -1;
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void MeasureFloor(Figures &figures, SwitcherDevice &device, int fd, const Exchange &exchange)
+{
+    device.state().clearLogs();
+    const double floor = BareReplay(fd, exchange);
+    if (floor < 0)
+        figures.failed = true;
+    else
+        figures.floorMs.push_back(floor);
 }
 
 bool Report(const char *name, const Figures &figures)
@@ -127,6 +227,18 @@ bool Report(const char *name, const Figures &figures)
                 spread.median, spread.min, spread.p10, spread.p90,
                 *std::max_element(excess.begin(), excess.end()),
                 figures.failed ? "FAILED" : (ok ? "within 1 %" : "NOT within 1 %"));
+    if (!figures.floorMs.empty()) {
+        std::vector<double> overFloor; // each repetition against the floor measured after it
+        const std::size_t n = std::min(figures.floorMs.size(), figures.elapsedMs.size());
+        for (std::size_t i = 0; i < n; ++i)
+            overFloor.push_back((figures.elapsedMs[i] / figures.floorMs[i] - 1.0) * 100.0);
+        const Spread floor = SpreadOf(figures.floorMs);
+        const Spread over = SpreadOf(overFloor);
+        std::printf("%-9s floor %6.1f ms (%+.2f %% of the wire time); program over its floor: "
+                    "median %+.2f %% (p10 %+.2f, p90 %+.2f)\n",
+                    "", floor.median, (floor.median / wire - 1.0) * 100.0, over.median, over.p10,
+                    over.p90);
+    }
     return ok;
 }
 
@@ -170,13 +282,27 @@ int main(int argc, char *argv[])
 
     std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n",
                 qPrintable(pty.slavePath()), repetitions);
-    // Reads and downloads take turns, so both see the same load on the machine.
+    SwitcherDevice floorDevice;
+    floorDevice.faults().setPaced(true);
+    SimPty floorPty(floorDevice);
+    const int floorFd = floorPty.open() ? OpenRaw(floorPty.slavePath()) : -1;
+    if (floorFd < 0) {
+        std::fprintf(stderr, "cannot open the floor's pseudo-terminal\n");
+        return 2;
+    }
+
+    // Reads and downloads take turns, each followed by its floor, so all see the same load on
+    // the machine.
     Figures read;
     Figures download;
+    Exchange exchange;
     for (int i = 0; i < repetitions; ++i) {
-        MeasureOnce(read, device, form, [&] { page.btnReadEDIDDataClick(); });
-        MeasureOnce(download, device, form, [&] { page.btnDownloadEDIDClick(); });
+        MeasureOnce(read, exchange, device, form, [&] { page.btnReadEDIDDataClick(); });
+        MeasureFloor(read, floorDevice, floorFd, exchange);
+        MeasureOnce(download, exchange, device, form, [&] { page.btnDownloadEDIDClick(); });
+        MeasureFloor(download, floorDevice, floorFd, exchange);
     }
+    ::close(floorFd);
     const bool readOk = Report("read", read);
     const bool downloadOk = Report("download", download);
     const bool stored = device.state().userMemory[1] == device.state().userMemory[0];

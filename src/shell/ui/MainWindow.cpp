@@ -355,10 +355,11 @@ void TForm1::showStatusChange(StatusPanel panel, bool paintNow)
 {
     StatusBarPanel *target = statusPanel(int(panel));
     target->showText(m_context.status().text(panel));
-    // Only the panel that changed: the operation texts come while the thread is busy, and
-    // painting the whole bar between the exchanges of a transfer costs half a millisecond.
+    // Only the panel that changed, and not twice within a frame: the operation texts come
+    // while the thread is busy, and painting between the exchanges of a transfer delays the
+    // next request on the wire.
     if (paintNow)
-        target->repaint();
+        target->paintSoon();
 }
 
 void TForm1::sbDrawPanel(QPainter &painter, const QRect &rect)

@@ -26,8 +26,18 @@ QString StatusBarPanel::fittedText() const
     return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
 }
 
+void StatusBarPanel::paintSoon()
+{
+    constexpr qint64 DisplayFrameMs = 16;
+    if (m_painted.isValid() && m_painted.elapsed() < DisplayFrameMs)
+        update();
+    else
+        repaint();
+}
+
 void StatusBarPanel::paintEvent(QPaintEvent *event)
 {
+    m_painted.start();
     const QString fitted = fittedText();
     const QString tip = fitted == text() ? QString() : text();
     if (toolTip() != tip)

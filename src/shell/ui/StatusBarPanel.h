@@ -2,6 +2,8 @@
 
 #include "ui/ValueLabel.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
 
 class QPainter;
@@ -25,10 +27,15 @@ public:
     void setDrawer(Drawer drawer) { m_drawer = std::move(drawer); }
     /// The text as it fits the panel now.
     QString fittedText() const;
+    /// Shows a new text on the screen now, or, when the panel was painted less than a display
+    /// frame ago, at the next turn of the event loop: a busy thread's waits run events, and no
+    /// screen would have shown the text sooner.
+    void paintSoon();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     Drawer m_drawer;
+    QElapsedTimer m_painted;
 };
