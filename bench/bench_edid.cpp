@@ -4,7 +4,9 @@
 // line during it (bytes to the switcher plus bytes back, at 1920 bytes per second), which is
 // the least time the operation can take on a real line. The simulated line hands each byte
 // over only once it has crossed the wire, so the measured time is what a real line would show.
-// Target: within 1 % of the wire time at the median.
+// Target: within 1 % of the wire time at the median. The simulated switchers run on a thread
+// of their own, as a real one runs beside the PC: what the program does while it waits for an
+// answer (painting, for one) does not delay the answer.
 //
 // The simulated line itself costs a little beyond the wire time (its timers, the terminal), so
 // each operation is also set against its floor, measured in turn with it: a bare client on a
@@ -33,6 +35,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -43,6 +46,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -98,6 +102,75 @@ double WireMs(qsizetype bytes)
     return double(bytes) * 1000.0 / LineBytesPerSecond;
 }
 
+/// A paced simulated switcher on a pseudo-terminal, living on a thread of its own. Its state
+/// is touched only on that thread, through run().
+class SwitcherThread
+{
+public:
+    SwitcherThread()
+    {
+        m_home.moveToThread(&m_thread);
+        m_thread.start();
+        run([this] {
+            m_device = std::make_unique<SwitcherDevice>();
+            m_device->faults().setPaced(true);
+            m_pty = std::make_unique<SimPty>(*m_device);
+            m_opened = m_pty->open();
+            // The program waits for each answer before it sends on: bytes going out belong
+            // to the request received last.
+            QObject::connect(m_device.get(), &SwitcherDevice::transmit,
+                             [this](const QByteArray &bytes) {
+                                 const qsizetype request = m_device->state().received.size() - 1;
+                                 if (request < 0)
+                                     return;
+                                 while (m_answerBytes.size() <= request)
+                                     m_answerBytes.append(0);
+                                 m_answerBytes[request] += bytes.size();
+                             });
+        });
+    }
+    ~SwitcherThread()
+    {
+        run([this] {
+            m_pty.reset();
+            m_device.reset();
+        });
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    /// Runs `action` on the switcher's thread and returns when it is done.
+    template <typename Action> void run(Action action)
+    {
+        QMetaObject::invokeMethod(&m_home, action, Qt::BlockingQueuedConnection);
+    }
+
+    bool opened() const { return m_opened; }
+    QString slavePath()
+    {
+        QString path;
+        run([&] { path = m_opened ? m_pty->slavePath() : m_pty->errorString(); });
+        return path;
+    }
+    void clearLogs()
+    {
+        run([this] {
+            m_device->state().clearLogs();
+            m_answerBytes.clear();
+        });
+    }
+    SwitcherDevice &device() { return *m_device; }
+    const QList<qsizetype> &answerBytes() const { return m_answerBytes; }
+
+private:
+    QThread m_thread;
+    QObject m_home;
+    std::unique_ptr<SwitcherDevice> m_device;
+    std::unique_ptr<SimPty> m_pty;
+    QList<qsizetype> m_answerBytes;
+    bool m_opened = false;
+};
+
 struct Figures
 {
     std::vector<double> elapsedMs;
@@ -117,30 +190,21 @@ struct Exchange
 
 /// One run of `action`, added to `figures`; `exchange` receives what crossed the line.
 template <typename Action>
-void MeasureOnce(Figures &figures, Exchange &exchange, SwitcherDevice &device, TForm1 &form,
+void MeasureOnce(Figures &figures, Exchange &exchange, SwitcherThread &switcher, TForm1 &form,
                  Action action)
 {
-    device.state().clearLogs();
-    exchange = {};
-    // The program waits for each answer before it sends on: bytes going out belong to the
-    // request received last.
-    const QMetaObject::Connection recorder =
-        QObject::connect(&device, &SwitcherDevice::transmit, [&](const QByteArray &bytes) {
-            const qsizetype request = device.state().received.size() - 1;
-            if (request < 0)
-                return;
-            while (exchange.answerBytes.size() <= request)
-                exchange.answerBytes.append(0);
-            exchange.answerBytes[request] += bytes.size();
-        });
+    switcher.clearLogs();
     QElapsedTimer timer;
     timer.start();
     action();
     const double elapsed = double(timer.nsecsElapsed()) / 1e6;
-    QObject::disconnect(recorder);
-    exchange.requests = device.state().received;
-    figures.bytesOut = TotalBytes(device.state().received);
-    figures.bytesBack = TotalBytes(device.state().sent);
+    switcher.run([&] {
+        const SwitcherState &state = switcher.device().state();
+        exchange.requests = state.received;
+        exchange.answerBytes = switcher.answerBytes();
+        figures.bytesOut = TotalBytes(state.received);
+        figures.bytesBack = TotalBytes(state.sent);
+    });
     figures.elapsedMs.push_back(elapsed);
     figures.wireMs.push_back(WireMs(figures.bytesOut + figures.bytesBack));
     if (form.statusText(2) != QStringLiteral("Done") ||
@@ -200,9 +264,9 @@ double BareReplay(int fd, const Exchange &exchange)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void MeasureFloor(Figures &figures, SwitcherDevice &device, int fd, const Exchange &exchange)
+void MeasureFloor(Figures &figures, SwitcherThread &switcher, int fd, const Exchange &exchange)
 {
-    device.state().clearLogs();
+    switcher.clearLogs();
     const double floor = BareReplay(fd, exchange);
     if (floor < 0)
         figures.failed = true;
@@ -251,19 +315,18 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
 
-    SwitcherDevice device;
-    device.faults().setPaced(true);
-    SimPty pty(device);
-    if (!pty.open()) {
-        std::fprintf(stderr, "pseudo-terminal: %s\n", qPrintable(pty.errorString()));
+    SwitcherThread switcher;
+    if (!switcher.opened()) {
+        std::fprintf(stderr, "pseudo-terminal: %s\n", qPrintable(switcher.slavePath()));
         return 2;
     }
+    const QString slavePath = switcher.slavePath();
 
     QTemporaryDir dir;
     RealClock clock;
     QtTransportFactory transports;
     CountingDialogs dialogs;
-    OnePort ports(pty.slavePath());
+    OnePort ports(slavePath);
     ProgramWindows windows(dialogs, transports, clock, ports,
                            SettingsLocation::inDirectory(dir.path()));
     TForm1 &form = windows.mainWindow();
@@ -271,7 +334,7 @@ int main(int argc, char *argv[])
     form.btnConnectClick();
     TKXCOMControl *link = windows.context().link();
     if (!link || !link->Connected()) {
-        std::fprintf(stderr, "cannot open %s\n", qPrintable(pty.slavePath()));
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(slavePath));
         return 2;
     }
     EdidPage &page = windows.edid();
@@ -280,12 +343,10 @@ int main(int argc, char *argv[])
     page.findChild<QComboBox *>(QStringLiteral("cbDownloadEDIDInput"))
         ->setCurrentIndex(7); // "User2 Memory"
 
-    std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n",
-                qPrintable(pty.slavePath()), repetitions);
-    SwitcherDevice floorDevice;
-    floorDevice.faults().setPaced(true);
-    SimPty floorPty(floorDevice);
-    const int floorFd = floorPty.open() ? OpenRaw(floorPty.slavePath()) : -1;
+    std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n", qPrintable(slavePath),
+                repetitions);
+    SwitcherThread floorSwitcher;
+    const int floorFd = floorSwitcher.opened() ? OpenRaw(floorSwitcher.slavePath()) : -1;
     if (floorFd < 0) {
         std::fprintf(stderr, "cannot open the floor's pseudo-terminal\n");
         return 2;
@@ -297,15 +358,19 @@ int main(int argc, char *argv[])
     Figures download;
     Exchange exchange;
     for (int i = 0; i < repetitions; ++i) {
-        MeasureOnce(read, exchange, device, form, [&] { page.btnReadEDIDDataClick(); });
-        MeasureFloor(read, floorDevice, floorFd, exchange);
-        MeasureOnce(download, exchange, device, form, [&] { page.btnDownloadEDIDClick(); });
-        MeasureFloor(download, floorDevice, floorFd, exchange);
+        MeasureOnce(read, exchange, switcher, form, [&] { page.btnReadEDIDDataClick(); });
+        MeasureFloor(read, floorSwitcher, floorFd, exchange);
+        MeasureOnce(download, exchange, switcher, form, [&] { page.btnDownloadEDIDClick(); });
+        MeasureFloor(download, floorSwitcher, floorFd, exchange);
     }
     ::close(floorFd);
     const bool readOk = Report("read", read);
     const bool downloadOk = Report("download", download);
-    const bool stored = device.state().userMemory[1] == device.state().userMemory[0];
+    bool stored = false;
+    switcher.run([&] {
+        const SwitcherState &state = switcher.device().state();
+        stored = state.userMemory[1] == state.userMemory[0];
+    });
     std::printf("downloaded block arrived intact: %s\n", stored ? "yes" : "no");
 
     form.close();
