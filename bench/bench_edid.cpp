@@ -11,8 +11,7 @@
 // The simulated line itself costs a little beyond the wire time (its timers, the terminal), so
 // each operation is also set against its floor, measured in turn with it: a bare client on a
 // raw descriptor of a second such line that writes the very requests the program wrote and
-// waits, in an event loop like the program's, for exactly as many bytes as the switcher
-// answered to each.
+// reads, blocking, exactly as many bytes as the switcher answered to each.
 //   bench_edid [repetitions]
 #include "BenchStats.h"
 #include "ProgramWindows.h"
@@ -32,11 +31,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <termios.h>
@@ -212,7 +208,8 @@ void MeasureOnce(Figures &figures, Exchange &exchange, SwitcherThread &switcher,
         figures.failed = true;
 }
 
-/// The floor's end of its line: raw, 19200 baud, reads return what is there.
+/// The floor's end of its line: raw, 19200 baud; a read blocks until a byte comes, at most a
+/// second.
 int OpenRaw(const QString &path)
 {
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -223,30 +220,17 @@ int OpenRaw(const QString &path)
     ::cfmakeraw(&settings);
     ::cfsetspeed(&settings, B19200);
     settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 10;
     ::tcsetattr(fd, TCSANOW, &settings);
     return fd;
 }
 
-/// The floor: `exchange` replayed by a bare client on `fd`; milliseconds, or -1 when an answer
-/// did not come whole within a second.
+/// The floor: `exchange` replayed by a bare client on `fd`, one write and blocking reads of
+/// exactly the bytes answered; milliseconds, or -1 when an answer did not come whole.
 double BareReplay(int fd, const Exchange &exchange)
 {
-    QSocketNotifier readable(fd, QSocketNotifier::Read);
-    QEventLoop loop;
-    QTimer patience;
-    patience.setSingleShot(true);
-    QObject::connect(&patience, &QTimer::timeout, &loop, [&] { loop.exit(1); });
-    qsizetype wanted = 0;
     std::array<char, 512> buffer{};
-    QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n > 0)
-            wanted -= n;
-        if (wanted <= 0)
-            loop.exit(0);
-    });
     QElapsedTimer timer;
     timer.start();
     for (qsizetype i = 0; i < exchange.requests.size(); ++i) {
@@ -254,12 +238,13 @@ double BareReplay(int fd, const Exchange &exchange)
         ::tcflush(fd, TCIFLUSH);
         if (::write(fd, request.constData(), size_t(request.size())) != request.size())
             return -1;
-        wanted = exchange.answerBytes[i];
-        if (wanted <= 0)
-            continue;
-        patience.start(1000);
-        if (loop.exec() != 0)
-            return -1;
+        for (qsizetype wanted = exchange.answerBytes[i]; wanted > 0;) {
+            const ssize_t n =
+                ::read(fd, buffer.data(), std::min<std::size_t>(buffer.size(), wanted));
+            if (n <= 0)
+                return -1;
+            wanted -= n;
+        }
     }
     return double(timer.nsecsElapsed()) / 1e6;
 }
