@@ -25,6 +25,19 @@ inline bool StartSimulator(QProcess &sim, const QString &program, const QString 
     return sim.waitForStarted() && sim.waitForReadyRead(5000);
 }
 
+/// Starts the front end's simulator and the bare client's, both matrix-sim of `dir`; false,
+/// said on stderr, when one does not start.
+inline bool StartSimulators(QProcess &frontEndSim, const QString &frontEndAddress,
+                            QProcess &bareSim, const QString &bareAddress, const QString &dir)
+{
+    const QString program = dir + QStringLiteral("matrix-sim");
+    if (StartSimulator(frontEndSim, program, frontEndAddress) &&
+        StartSimulator(bareSim, program, bareAddress))
+        return true;
+    std::fprintf(stderr, "cannot start %s\n", qPrintable(program));
+    return false;
+}
+
 /// Starts matrix-bridge with `arguments`; true once it has reached its simulator, otherwise
 /// its log goes to stderr.
 inline bool StartBridge(QProcess &bridge, const QString &program, const QStringList &arguments)

@@ -99,11 +99,9 @@ int main(int argc, char *argv[])
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../");
 
     QProcess bridgeSim, bareSim, bridge;
-    if (!StartSimulator(bridgeSim, dir + QStringLiteral("matrix-sim"), BridgeSim) ||
-        !StartSimulator(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
-        std::fprintf(stderr, "cannot start %smatrix-sim\n", qPrintable(dir));
+    if (!StartSimulators(bridgeSim, QString::fromLatin1(BridgeSim), bareSim,
+                         QString::fromLatin1(BareSim), dir))
         return 1;
-    }
     QTemporaryDir settings;
     if (!StartBridge(
             bridge, dir + QStringLiteral("matrix-bridge"),

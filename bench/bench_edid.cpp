@@ -15,6 +15,7 @@
 //   bench_edid [repetitions]
 #include "BenchStats.h"
 #include "ProgramWindows.h"
+#include "RawTerminal.h"
 
 #include "SimPty.h"
 #include "SwitcherDevice.h"
@@ -208,24 +209,6 @@ void MeasureOnce(Figures &figures, Exchange &exchange, SwitcherThread &switcher,
         figures.failed = true;
 }
 
-/// The floor's end of its line: raw, 19200 baud; a read blocks until a byte comes, at most a
-/// second.
-int OpenRaw(const QString &path)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    termios settings{};
-    ::tcgetattr(fd, &settings);
-    ::cfmakeraw(&settings);
-    ::cfsetspeed(&settings, B19200);
-    settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cc[VMIN] = 1;
-    settings.c_cc[VTIME] = 10;
-    ::tcsetattr(fd, TCSANOW, &settings);
-    return fd;
-}
-
 /// The floor: `exchange` replayed by a bare client on `fd`, one write and blocking reads of
 /// exactly the bytes answered; milliseconds, or -1 when an answer did not come whole.
 double BareReplay(int fd, const Exchange &exchange)
@@ -331,7 +314,9 @@ int main(int argc, char *argv[])
     std::printf("EDID transfers at 19200 baud over %s, %d repetitions\n", qPrintable(slavePath),
                 repetitions);
     SwitcherThread floorSwitcher;
-    const int floorFd = floorSwitcher.opened() ? OpenRaw(floorSwitcher.slavePath()) : -1;
+    // The floor reads what has come, waiting at most a second for it.
+    const int floorFd =
+        floorSwitcher.opened() ? OpenRawTerminal(floorSwitcher.slavePath(), 1, 10) : -1;
     if (floorFd < 0) {
         std::fprintf(stderr, "cannot open the floor's pseudo-terminal\n");
         return 2;

@@ -11,6 +11,7 @@
 // another one.
 //   bench_link [--pin | --pin-simulators] [round-trips]
 #include "BenchStats.h"
+#include "RawTerminal.h"
 
 #include "link/FileDescriptor.h"
 #include "link/Frames.h"
@@ -103,23 +104,6 @@ int OpenTcp(const char *host)
         QThread::msleep(20);
     }
     return -1;
-}
-
-/// The terminal raw, with a read that blocks until all 13 bytes of an answer are there.
-int OpenPty(const QString &path)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    termios settings{};
-    ::tcgetattr(fd, &settings);
-    ::cfmakeraw(&settings);
-    ::cfsetspeed(&settings, B19200);
-    settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cc[VMIN] = FrameSize;
-    settings.c_cc[VTIME] = 0;
-    ::tcsetattr(fd, TCSANOW, &settings);
-    return fd;
 }
 
 /// What the link does before each request: a terminal's buffers are cleared, whatever is
@@ -270,7 +254,7 @@ int main(int argc, char *argv[])
     bool ok = Compare(Line::Tcp, link, tcp.get(), count, true);
     link.Close();
 
-    const FileDescriptor pty(OpenPty(bareSim.ptyPath()));
+    const FileDescriptor pty(OpenRawTerminal(bareSim.ptyPath(), FrameSize));
     link.setControlMode(cmCOM);
     link.setComPort(linkSim.ptyPath());
     if (pty.get() < 0 || !link.Open()) {

@@ -14,6 +14,7 @@
 //   bench_live line [polls]
 //   bench_live cpu [pairs] [seconds-per-interval]
 #include "BenchStats.h"
+#include "RawTerminal.h"
 
 #include "LiveFeatures.h"
 #include "ProgramWindows.h"
@@ -131,22 +132,6 @@ double BarePoll(int fd)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-int OpenPty(const QString &path)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    termios settings{};
-    ::tcgetattr(fd, &settings);
-    ::cfmakeraw(&settings);
-    ::cfsetspeed(&settings, B19200);
-    settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cc[VMIN] = FrameSize;
-    settings.c_cc[VTIME] = 0;
-    ::tcsetattr(fd, TCSANOW, &settings);
-    return fd;
-}
-
 void Print(const char *name, const Spread &spread, const char *unit)
 {
     std::printf("%-22s p10 %8.4f  median %8.4f  p90 %8.4f %s\n", name, spread.p10, spread.median,
@@ -168,7 +153,7 @@ int LineShare(int polls)
     context.link()->setControlMode(cmCOM);
     context.connection().RefreshComPortList();
     context.connection().connectOrDisconnect();
-    const int bare = OpenPty(bareSim.ptyPath());
+    const int bare = OpenRawTerminal(bareSim.ptyPath(), FrameSize);
     if (!context.link()->Connected() || bare < 0) {
         std::fprintf(stderr, "cannot open the pseudo-terminals\n");
         return 1;

@@ -95,11 +95,8 @@ int main(int argc, char *argv[])
     const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../");
 
     QProcess pageSim, bareSim, bridge;
-    if (!StartSimulator(pageSim, dir + QStringLiteral("matrix-sim"), PageSim) ||
-        !StartSimulator(bareSim, dir + QStringLiteral("matrix-sim"), BareSim)) {
-        std::fprintf(stderr, "cannot start %smatrix-sim\n", qPrintable(dir));
+    if (!StartSimulators(pageSim, PageSim, bareSim, BareSim, dir))
         return 1;
-    }
     QTemporaryDir settings;
     if (!StartBridge(bridge, dir + QStringLiteral("matrix-bridge"),
                      {QStringLiteral("--host"), PageSim, QStringLiteral("--listen"),
