@@ -16,8 +16,6 @@
 
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(LiveRig::Line)
-
 namespace {
 
 enum class Loss { Reset, Close, Pulled };

@@ -24,8 +24,6 @@
 
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(LiveRig::Line)
-
 namespace {
 
 const QDateTime Moment(QDate(2024, 5, 6), QTime(10, 42, 7));
@@ -58,14 +56,7 @@ class LiveFollowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void lines_data()
-    {
-        QTest::addColumn<LiveRig::Line>("line");
-        QTest::newRow("pty") << LiveRig::Line::Pty;
-        QTest::newRow("tcp") << LiveRig::Line::Tcp;
-    }
-
-    void frontPanelChangeSeen_data() { lines_data(); }
+    void frontPanelChangeSeen_data() { LiveRig::addLines(); }
     void frontPanelChangeSeen()
     {
         QFETCH(LiveRig::Line, line);
@@ -94,7 +85,7 @@ private slots:
                                     LiveRig::GetRoute(3), LiveRig::GetRoute(4)}));
     }
 
-    void clickDuringPollRunsAfterTheFrameInFlight_data() { lines_data(); }
+    void clickDuringPollRunsAfterTheFrameInFlight_data() { LiveRig::addLines(); }
     void clickDuringPollRunsAfterTheFrameInFlight()
     {
         QFETCH(LiveRig::Line, line);
@@ -125,7 +116,7 @@ private slots:
         QVERIFY(rig.received().contains(LiveRig::GetRoute(4)));
     }
 
-    void pollWaitsForOperationsAndNetworkWork_data() { lines_data(); }
+    void pollWaitsForOperationsAndNetworkWork_data() { LiveRig::addLines(); }
     void pollWaitsForOperationsAndNetworkWork()
     {
         QFETCH(LiveRig::Line, line);
@@ -163,7 +154,7 @@ private slots:
         QVERIFY(rig.received().contains(LiveRig::GetRoute(1)));
     }
 
-    void undoAndRedoOnTheWire_data() { lines_data(); }
+    void undoAndRedoOnTheWire_data() { LiveRig::addLines(); }
     void undoAndRedoOnTheWire()
     {
         QFETCH(LiveRig::Line, line);

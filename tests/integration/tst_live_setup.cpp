@@ -24,8 +24,6 @@
 
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(LiveRig::Line)
-
 namespace {
 
 QList<PresetRow> Presets(const QString &stem, QStringList routing)
@@ -99,14 +97,7 @@ class LiveSetupTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void lines_data()
-    {
-        QTest::addColumn<LiveRig::Line>("line");
-        QTest::newRow("pty") << LiveRig::Line::Pty;
-        QTest::newRow("tcp") << LiveRig::Line::Tcp;
-    }
-
-    void exportThenImportGivesTheSameSetup_data() { lines_data(); }
+    void exportThenImportGivesTheSameSetup_data() { LiveRig::addLines(); }
     void exportThenImportGivesTheSameSetup()
     {
         QFETCH(LiveRig::Line, line);
@@ -184,7 +175,7 @@ private slots:
         QCOMPARE(FileBytes(rig.dir.filePath(QStringLiteral("Settings.ini"))), settings);
     }
 
-    void failureHalfwayOffersUndo_data() { lines_data(); }
+    void failureHalfwayOffersUndo_data() { LiveRig::addLines(); }
     void failureHalfwayOffersUndo()
     {
         QFETCH(LiveRig::Line, line);

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QTest>
 
 #include <algorithm>
 
@@ -97,4 +98,11 @@ QByteArray LiveRig::GetRoute(int output)
 QByteArray LiveRig::SetRoute(int input, int output)
 {
     return FrameBytes(2, 3, std::uint16_t(input), std::uint16_t(output));
+}
+
+void LiveRig::addLines()
+{
+    QTest::addColumn<LiveRig::Line>("line");
+    QTest::newRow("pty") << LiveRig::Line::Pty;
+    QTest::newRow("tcp") << LiveRig::Line::Tcp;
 }

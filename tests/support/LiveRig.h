@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -36,6 +37,8 @@ struct LiveRig
 
     /// `address` is the loopback address of the TCP line.
     explicit LiveRig(Line line, const QString &address = QStringLiteral("127.0.0.71"));
+    /// A test's data: a column "line" with a row for each line.
+    static void addLines();
     ~LiveRig();
 
     TForm1 &form() const { return windows->mainWindow(); }
@@ -76,3 +79,5 @@ struct LiveRig
     std::unique_ptr<SimTcpServer> server;
     std::unique_ptr<ProgramWindows> windows;
 };
+
+Q_DECLARE_METATYPE(LiveRig::Line)
