@@ -15,11 +15,6 @@ SimPty::SimPty(SwitcherDevice &device, QObject *parent) : QObject(parent), m_dev
     connect(&m_device, &SwitcherDevice::transmit, this, &SimPty::write);
 }
 
-SimPty::~SimPty()
-{
-    close();
-}
-
 bool SimPty::fail(const QString &what)
 {
     m_error = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
@@ -31,6 +26,7 @@ bool SimPty::fail(const QString &what)
 bool SimPty::open()
 {
     close();
+    releaseSlave();
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0)
         return fail(QStringLiteral("posix_openpt"));
@@ -67,6 +63,20 @@ bool SimPty::open()
     return true;
 }
 
+SimPty::~SimPty()
+{
+    close();
+    releaseSlave();
+}
+
+void SimPty::releaseSlave()
+{
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
+    }
+}
+
 void SimPty::close()
 {
     for (QSocketNotifier **notifier : {&m_readNotifier, &m_writeNotifier}) {
@@ -82,10 +92,10 @@ void SimPty::close()
         m_master = -1;
         m_device.resetInput();
     }
-    if (m_slave >= 0) {
-        ::close(m_slave);
-        m_slave = -1;
-    }
+    // The slave descriptor stays open: the terminal's path is gone with the master, but its
+    // number is not handed to the next terminal anybody opens while this one lives. A program
+    // that reopens the old path after the cable was pulled must find nothing there, not some
+    // other program's terminal.
 }
 
 void SimPty::readMaster()

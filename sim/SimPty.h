@@ -9,7 +9,8 @@ class SwitcherDevice;
 
 /// Serves a SwitcherDevice on a pseudo-terminal. The controller opens slavePath() like a
 /// serial port; the simulator reads and writes the master side. close() takes the terminal
-/// away, as if the cable were pulled.
+/// away, as if the cable were pulled: the path is gone, and no other terminal gets it until
+/// the next open() or the end of this object.
 class SimPty : public QObject
 {
     Q_OBJECT
@@ -34,11 +35,13 @@ private:
     void write(const QByteArray &bytes);
     void flushPending();
     bool fail(const QString &what);
+    void releaseSlave();
 
     SwitcherDevice &m_device;
     int m_master = -1;
     // The simulator keeps one descriptor of the slave open itself: without any open slave the
-    // master reports a hang-up on every poll, and the raw line settings would be lost.
+    // master reports a hang-up on every poll, and the raw line settings would be lost. It
+    // outlives close() to keep the terminal's number reserved.
     int m_slave = -1;
     QString m_slavePath;
     QString m_error;
