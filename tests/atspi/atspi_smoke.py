@@ -106,7 +106,7 @@ def find_application(name, seconds):
 
 
 # A loopback address of the test's own where nothing listens.
-NOBODY = "127.0.0.73"
+NOBODY = "127.0.0.93"
 
 
 def main():
