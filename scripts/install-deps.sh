@@ -31,7 +31,7 @@ fuzz_packages=(
     libclang-rt-14-dev      # libFuzzer and the sanitizer runtimes for clang
 )
 atspi_packages=(
-    xvfb                    # xvfb-run: an X screen of a chosen size without a display
+    xvfb                    # Xvfb: an X screen of a chosen size without a display
     at-spi2-core            # the accessibility bus and registry screen readers talk to
     dbus-x11                # a session bus for the X session
     python3-pyatspi         # the smoke test reads the window as Orca does

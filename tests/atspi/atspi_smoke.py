@@ -3,7 +3,7 @@
 
 Usage: atspi_smoke.py PROGRAM
 
-Runs itself again under `xvfb-run dbus-run-session` on a 1366 x 768 screen at 150 %, starts
+Runs itself again under `dbus-run-session` on an Xvfb screen of 1366 x 768 at 150 %, starts
 PROGRAM (from a copy in a temporary folder, so that its Settings.ini stays there) with Qt's
 accessibility bridge on, and checks what a screen reader finds: the window's name, the status
 panels' texts, the tabs and controls the window hides, a button's Press action and the events
@@ -27,13 +27,14 @@ def skip(reason):
 
 
 def under_display():
-    """Runs this script again inside a virtual screen and a session bus of its own."""
-    for tool in ("xvfb-run", "dbus-run-session"):
+    """Runs this script again on an X screen and in a session bus of its own."""
+    for tool in ("Xvfb", "dbus-run-session"):
         if not shutil.which(tool):
             skip(tool + " is not installed (scripts/install-deps.sh atspi)")
     env = dict(os.environ, MATRIX_ATSPI_INSIDE="1")
-    command = ["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, "dbus-run-session", "--",
-               sys.executable] + sys.argv
+    screen = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support",
+                          "with-xvfb.sh")
+    command = [screen, SCREEN, "dbus-run-session", "--", sys.executable] + sys.argv
     return subprocess.call(command, env=env)
 
 
@@ -93,9 +94,9 @@ def spin(seconds):
     loop.run()
 
 
-def find_application(name, seconds):
+def find_application(name, seconds, child):
     deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
+    while time.monotonic() < deadline and child.poll() is None:
         desktop = pyatspi.Registry.getDesktop(0)
         for index in range(desktop.childCount):
             app = desktop.getChildAtIndex(index)
@@ -124,8 +125,12 @@ def main():
                QT_SCALE_FACTOR="1.5")
     child = subprocess.Popen([copy], env=env, cwd=folder)
     try:
-        app = find_application("hdmi-matrix-controller", 30)
+        app = find_application("hdmi-matrix-controller", 30, child)
         if app is None:
+            if child.poll() is not None:
+                check(False, "the program ended with %d before it was on the AT-SPI bus"
+                      % child.returncode)
+                return
             skip("the program did not appear on the AT-SPI bus within 30 s")
         run(app)
     finally:
