@@ -1,4 +1,5 @@
 #include "LinkRig.h"
+#include "TestLine.h"
 
 #include "SimPty.h"
 #include "SimTcpServer.h"
@@ -15,7 +16,7 @@
 using namespace std::chrono_literals;
 
 namespace {
-enum class Line { Pty, Tcp };
+using Line = TestLine;
 
 const QString SimAddress = QStringLiteral("127.0.0.24");
 
@@ -81,14 +82,7 @@ class LinkSimTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void lines_data()
-    {
-        QTest::addColumn<Line>("line");
-        QTest::newRow("pty") << Line::Pty;
-        QTest::newRow("tcp") << Line::Tcp;
-    }
-
-    void routeAndQuery_data() { lines_data(); }
+    void routeAndQuery_data() { AddLineRows(); }
     void routeAndQuery()
     {
         QFETCH(Line, line);
@@ -110,7 +104,7 @@ private slots:
         QVERIFY(rig.outcome().isEmpty());
     }
 
-    void edidRoundTrip_data() { lines_data(); }
+    void edidRoundTrip_data() { AddLineRows(); }
     void edidRoundTrip()
     {
         QFETCH(Line, line);
@@ -178,7 +172,7 @@ private slots:
             QCOMPARE(result.r4(), std::uint8_t(1));
     }
 
-    void slowAndPacedAnswers_data() { lines_data(); }
+    void slowAndPacedAnswers_data() { AddLineRows(); }
     void slowAndPacedAnswers()
     {
         QFETCH(Line, line);
@@ -232,7 +226,7 @@ private slots:
         QVERIFY(rig.outcome().isEmpty());
     }
 
-    void lostLineMidExchange_data() { lines_data(); }
+    void lostLineMidExchange_data() { AddLineRows(); }
     void lostLineMidExchange()
     {
         QFETCH(Line, line);

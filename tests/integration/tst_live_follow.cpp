@@ -56,7 +56,7 @@ class LiveFollowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void frontPanelChangeSeen_data() { LiveRig::addLines(); }
+    void frontPanelChangeSeen_data() { AddLineRows(); }
     void frontPanelChangeSeen()
     {
         QFETCH(LiveRig::Line, line);
@@ -85,7 +85,7 @@ private slots:
                                     LiveRig::GetRoute(3), LiveRig::GetRoute(4)}));
     }
 
-    void clickDuringPollRunsAfterTheFrameInFlight_data() { LiveRig::addLines(); }
+    void clickDuringPollRunsAfterTheFrameInFlight_data() { AddLineRows(); }
     void clickDuringPollRunsAfterTheFrameInFlight()
     {
         QFETCH(LiveRig::Line, line);
@@ -116,7 +116,7 @@ private slots:
         QVERIFY(rig.received().contains(LiveRig::GetRoute(4)));
     }
 
-    void pollWaitsForOperationsAndNetworkWork_data() { LiveRig::addLines(); }
+    void pollWaitsForOperationsAndNetworkWork_data() { AddLineRows(); }
     void pollWaitsForOperationsAndNetworkWork()
     {
         QFETCH(LiveRig::Line, line);
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(rig.received().contains(LiveRig::GetRoute(1)));
     }
 
-    void undoAndRedoOnTheWire_data() { LiveRig::addLines(); }
+    void undoAndRedoOnTheWire_data() { AddLineRows(); }
     void undoAndRedoOnTheWire()
     {
         QFETCH(LiveRig::Line, line);

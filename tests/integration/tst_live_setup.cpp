@@ -97,7 +97,7 @@ class LiveSetupTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void exportThenImportGivesTheSameSetup_data() { LiveRig::addLines(); }
+    void exportThenImportGivesTheSameSetup_data() { AddLineRows(); }
     void exportThenImportGivesTheSameSetup()
     {
         QFETCH(LiveRig::Line, line);
@@ -175,7 +175,7 @@ private slots:
         QCOMPARE(FileBytes(rig.dir.filePath(QStringLiteral("Settings.ini"))), settings);
     }
 
-    void failureHalfwayOffersUndo_data() { LiveRig::addLines(); }
+    void failureHalfwayOffersUndo_data() { AddLineRows(); }
     void failureHalfwayOffersUndo()
     {
         QFETCH(LiveRig::Line, line);

@@ -4,6 +4,7 @@
 
 #include "LinkRig.h"
 #include "TestFiles.h"
+#include "TestLine.h"
 
 #include "Matrixctl.h"
 #include "SimEdid.h"
@@ -35,7 +36,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-enum class Line { Pty, Tcp };
+using Line = TestLine;
 
 const QString SimAddress = QStringLiteral("127.0.0.41");
 
@@ -156,14 +157,7 @@ class MatrixctlTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void lines_data()
-    {
-        QTest::addColumn<Line>("line");
-        QTest::newRow("pty") << Line::Pty;
-        QTest::newRow("tcp") << Line::Tcp;
-    }
-
-    void route_data() { lines_data(); }
+    void route_data() { AddLineRows(); }
     void route()
     {
         QFETCH(Line, line);
@@ -192,7 +186,7 @@ private slots:
         QCOMPARE(sim.received(), Frames({SizeQuery}));
     }
 
-    void eightPortSwitcher_data() { lines_data(); }
+    void eightPortSwitcher_data() { AddLineRows(); }
     void eightPortSwitcher()
     {
         // The size comes from the switcher: ports 5..8 of an 8x8 switcher are routed.
@@ -207,7 +201,7 @@ private slots:
         QCOMPARE(Json(done.out).value("inputs").toInt(), 8);
     }
 
-    void status_data() { lines_data(); }
+    void status_data() { AddLineRows(); }
     void status()
     {
         QFETCH(Line, line);

@@ -1,4 +1,5 @@
 #include "LiveRig.h"
+#include "SimExchange.h"
 #include "TestBytes.h"
 #include "TestFiles.h"
 
@@ -11,8 +12,6 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTest>
-
-#include <algorithm>
 
 using namespace std::chrono_literals;
 
@@ -73,15 +72,7 @@ std::chrono::milliseconds LiveRig::runUntil(const std::function<bool()> &done,
 
 void LiveRig::onFrame(std::function<void(const TCommandFrame &frame)> action)
 {
-    QObject::connect(&device, &SwitcherDevice::unitReceived, &device,
-                     [action = std::move(action)](const QByteArray &unit) {
-                         if (unit.size() != qsizetype(FrameSize))
-                             return;
-                         TCommandFrame frame{};
-                         std::copy_n(reinterpret_cast<const std::uint8_t *>(unit.constData()),
-                                     FrameSize, frame.begin());
-                         action(frame);
-                     });
+    OnEveryFrame(device, std::move(action));
 }
 
 void LiveRig::setChecked(QAction *entry, bool on)
@@ -98,11 +89,4 @@ QByteArray LiveRig::GetRoute(int output)
 QByteArray LiveRig::SetRoute(int input, int output)
 {
     return FrameBytes(2, 3, std::uint16_t(input), std::uint16_t(output));
-}
-
-void LiveRig::addLines()
-{
-    QTest::addColumn<LiveRig::Line>("line");
-    QTest::newRow("pty") << LiveRig::Line::Pty;
-    QTest::newRow("tcp") << LiveRig::Line::Tcp;
 }

@@ -2,6 +2,7 @@
 
 #include "ContextRig.h"
 #include "ScriptedDialogs.h"
+#include "TestLine.h"
 #include "VirtualClock.h"
 #include "VirtualTimers.h"
 
@@ -15,7 +16,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -33,12 +33,10 @@ class TForm1;
 /// line a little real time. The View choices are remembered in the rig's folder.
 struct LiveRig
 {
-    enum class Line { Pty, Tcp };
+    using Line = TestLine;
 
     /// `address` is the loopback address of the TCP line.
     explicit LiveRig(Line line, const QString &address = QStringLiteral("127.0.0.71"));
-    /// A test's data: a column "line" with a row for each line.
-    static void addLines();
     ~LiveRig();
 
     TForm1 &form() const { return windows->mainWindow(); }
@@ -79,5 +77,3 @@ struct LiveRig
     std::unique_ptr<SimTcpServer> server;
     std::unique_ptr<ProgramWindows> windows;
 };
-
-Q_DECLARE_METATYPE(LiveRig::Line)
