@@ -89,6 +89,16 @@ class Programs:
             if 'reached: HDMI Matrix 4x4' in line:
                 self.reached.set()
 
+    def logged(self, text, limit=5.0):
+        """Whether the bridge logs a line with `text` within `limit` seconds: the log is read
+        on a thread of its own, and a line may still be on its way."""
+        deadline = time.time() + limit
+        while not any(text in line for line in self.log):
+            if time.time() > deadline:
+                return False
+            time.sleep(0.01)
+        return True
+
     def url(self, path='/'):
         return f'http://{self.address}:{HTTP_PORT}{path}'
 
@@ -226,6 +236,8 @@ class OpenPage(unittest.TestCase):
 
     def test_1_front_panel_change_appears(self):
         due = self.programs.sim_started + FRONT_PANEL_MS / 1000.0
+        print(f'page open {(self.page_opened - self.programs.sim_started) * 1000:.0f} ms after '
+              f'the simulator started; the change is due at {FRONT_PANEL_MS} ms', file=sys.stderr)
         self.assertLess(self.page_opened, due,
                         'the page opened after the front-panel change; raise FRONT_PANEL_MS')
         WebDriverWait(self.driver, FRONT_PANEL_MS / 1000.0 + 5).until(
@@ -373,8 +385,9 @@ class TokenPage(unittest.TestCase):
         self.driver.find_element(By.CSS_SELECTOR, 'button[type=submit]').click()
         WebDriverWait(self.driver, 10).until(
             lambda d: 'That token is not right.' in d.page_source)
-        self.assertTrue(any('wrong token from 127.0.0.1 (1 in a row); answered after 1 s' in line
-                            for line in self.programs.log), '\n'.join(self.programs.log))
+        self.assertTrue(self.programs.logged(
+            'wrong token from 127.0.0.1 (1 in a row); answered after 1 s'),
+            '\n'.join(self.programs.log))
         self.driver.find_element(By.ID, 'token').send_keys(self.token)
         self.driver.find_element(By.CSS_SELECTOR, 'button[type=submit]').click()
         wait_connected(self.driver)
@@ -398,8 +411,8 @@ class TokenPage(unittest.TestCase):
                         .startswith('HTTP/1.1 403'))
         self.assertTrue(upgrade_status(TOKEN_ADDRESS, own, session)
                         .startswith('HTTP/1.1 101'))
-        self.assertTrue(any('Origin "http://evil.example" is not this page\'s' in line
-                            for line in self.programs.log))
+        self.assertTrue(self.programs.logged('Origin "http://evil.example" is not this page\'s'),
+                        '\n'.join(self.programs.log))
 
 
 if __name__ == '__main__':
