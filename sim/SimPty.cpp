@@ -15,6 +15,12 @@ SimPty::SimPty(SwitcherDevice &device, QObject *parent) : QObject(parent), m_dev
     connect(&m_device, &SwitcherDevice::transmit, this, &SimPty::write);
 }
 
+SimPty::~SimPty()
+{
+    close();
+    releaseSlave();
+}
+
 bool SimPty::fail(const QString &what)
 {
     m_error = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
@@ -61,12 +67,6 @@ bool SimPty::open()
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &SimPty::flushPending);
     m_error.clear();
     return true;
-}
-
-SimPty::~SimPty()
-{
-    close();
-    releaseSlave();
 }
 
 void SimPty::releaseSlave()

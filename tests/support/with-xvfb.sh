@@ -18,6 +18,7 @@ finish() {
     rm -rf "$folder"
 }
 trap finish EXIT
+trap 'exit 143' TERM INT
 if ! read -r -t 30 number <"$folder/display"; then
     echo "Xvfb did not start:" >&2
     cat "$folder/log" >&2
