@@ -9,6 +9,8 @@
 #include "link/Commands.h"
 #include "link/Frames.h"
 #include "link/KXCOMControl.h"
+#include "link/QtTransportFactory.h"
+#include "link/RealClock.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -54,6 +56,21 @@ inline bool StartBridge(QProcess &bridge, const QString &program, const QStringL
         std::fprintf(stderr, "matrix-bridge did not reach its simulator:\n%s", log.constData());
     return log.contains("reached");
 }
+
+/// The B side: the program's own link in TCP control mode towards a simulator of its own.
+struct BareLink
+{
+    explicit BareLink(const QString &address)
+    {
+        link.setControlMode(cmLAN);
+        link.setDeviceIP(address);
+    }
+
+    RealClock clock;
+    QtTransportFactory factory;
+    ProgramFlags flags;
+    TKXCOMControl link{flags, factory, clock};
+};
 
 struct PairedFigures
 {

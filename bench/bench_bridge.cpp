@@ -6,9 +6,6 @@
 #include "PairedRoutes.h"
 
 #include "link/Frames.h"
-#include "link/KXCOMControl.h"
-#include "link/QtTransportFactory.h"
-#include "link/RealClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -110,12 +107,8 @@ int main(int argc, char *argv[])
              QStringLiteral("--settings"), settings.filePath(QStringLiteral("Settings.ini"))}))
         return 1;
 
-    RealClock clock;
-    QtTransportFactory factory;
-    ProgramFlags flags;
-    TKXCOMControl link(flags, factory, clock);
-    link.setControlMode(cmLAN);
-    link.setDeviceIP(QString::fromLatin1(BareSim));
+    BareLink bare(QString::fromLatin1(BareSim));
+    TKXCOMControl &link = bare.link;
     VideohubClient client;
     if (!link.Open() || !client.open()) {
         std::fprintf(stderr, "cannot connect the bare link or the Videohub client\n");

@@ -8,9 +8,6 @@
 #include "PairedRoutes.h"
 
 #include "link/Frames.h"
-#include "link/KXCOMControl.h"
-#include "link/QtTransportFactory.h"
-#include "link/RealClock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -105,12 +102,8 @@ int main(int argc, char *argv[])
                       settings.filePath(QStringLiteral("Settings.ini"))}))
         return 1;
 
-    RealClock clock;
-    QtTransportFactory factory;
-    ProgramFlags flags;
-    TKXCOMControl link(flags, factory, clock);
-    link.setControlMode(cmLAN);
-    link.setDeviceIP(BareSim);
+    BareLink bare(BareSim);
+    TKXCOMControl &link = bare.link;
     Page page;
     if (!link.Open() || !page.open()) {
         std::fprintf(stderr, "cannot connect the bare link or the page\n");
