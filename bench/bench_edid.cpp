@@ -13,6 +13,7 @@
 // raw descriptor of a second such line that writes the very requests the program wrote and
 // reads, blocking, exactly as many bytes as the switcher answered to each.
 //   bench_edid [repetitions]
+#include "BenchProgram.h"
 #include "BenchStats.h"
 #include "ProgramWindows.h"
 #include "RawTerminal.h"
@@ -24,10 +25,8 @@
 #include "link/QtTransportFactory.h"
 #include "link/RealClock.h"
 #include "shell/ShellContext.h"
-#include "shell/connection/PortLister.h"
 #include "shell/settings/SettingsLocation.h"
 #include "shell/ui/MainWindow.h"
-#include "ui/Dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -50,41 +49,6 @@ namespace {
 
 constexpr double LineBytesPerSecond = 1920.0;
 constexpr double Target = 0.01;
-
-/// Dialogs that never block: the bench expects none, and counts them.
-class CountingDialogs final : public Dialogs
-{
-public:
-    void information(QWidget *, const QString &text) override { note(text); }
-    void error(QWidget *, const QString &text, const QString &) override { note(text); }
-    bool confirm(QWidget *, const QString &text) override
-    {
-        note(text);
-        return false;
-    }
-    QString openFile(QWidget *, const QString &) override { return {}; }
-    QString saveFile(QWidget *, const QString &) override { return {}; }
-    int showModal(QDialog *) override { return 0; }
-
-    int shown = 0;
-
-private:
-    void note(const QString &text)
-    {
-        ++shown;
-        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(text));
-    }
-};
-
-class OnePort final : public PortLister
-{
-public:
-    explicit OnePort(QString name) : m_name(std::move(name)) {}
-    QStringList ports() const override { return {m_name}; }
-
-private:
-    QString m_name;
-};
 
 qsizetype TotalBytes(const QList<QByteArray> &units)
 {
@@ -293,7 +257,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     RealClock clock;
     QtTransportFactory transports;
-    CountingDialogs dialogs;
+    BenchDialogs dialogs;
     OnePort ports(slavePath);
     ProgramWindows windows(dialogs, transports, clock, ports,
                            SettingsLocation::inDirectory(dir.path()));

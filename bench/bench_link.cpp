@@ -10,6 +10,7 @@
 // simulator is the one that lands beside a busy process; --pin also keeps the clients on
 // another one.
 //   bench_link [--pin | --pin-simulators] [round-trips]
+#include "BenchProgram.h"
 #include "BenchStats.h"
 #include "RawTerminal.h"
 
@@ -21,7 +22,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 
 #include <array>
@@ -47,44 +47,6 @@ constexpr double MedianTarget = 1.2;
 constexpr double TcpP99Target = 1.4;
 
 enum class Line { Tcp, Pty };
-
-/// One matrix-sim process serving a pseudo-terminal and loopback TCP on `address`.
-class SimProcess
-{
-public:
-    explicit SimProcess(const char *address) : m_address(address) {}
-    ~SimProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
-    bool start()
-    {
-        const QString path =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/matrix-sim");
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(path, {QStringLiteral("--pty"), QStringLiteral("--tcp"),
-                               QString::fromLatin1(m_address)});
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(5000)) {
-            std::fprintf(stderr, "cannot start %s\n", qPrintable(path));
-            return false;
-        }
-        m_ptyPath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        // Nothing more is read from it: its pipe must not join the link's event loop.
-        m_process.closeReadChannel(QProcess::StandardOutput);
-        return true;
-    }
-
-    QString ptyPath() const { return m_ptyPath; }
-    qint64 pid() const { return m_process.processId(); }
-    const char *address() const { return m_address; }
-
-private:
-    const char *m_address;
-    QProcess m_process;
-    QString m_ptyPath;
-};
 
 /// Connects to the simulator, retrying while it starts listening.
 int OpenTcp(const char *host)
@@ -214,9 +176,10 @@ int main(int argc, char *argv[])
     const bool pinSimulators = arguments.removeAll(QStringLiteral("--pin-simulators")) > 0;
     const int count = arguments.size() > 1 ? std::max(10, arguments[1].toInt()) : 10000;
 
-    SimProcess linkSim(LinkSimAddress);
-    SimProcess bareSim(BareSimAddress);
-    if (!linkSim.start() || !bareSim.start())
+    SimProcess linkSim;
+    SimProcess bareSim;
+    if (!linkSim.start({QStringLiteral("--tcp"), QString::fromLatin1(LinkSimAddress)}) ||
+        !bareSim.start({QStringLiteral("--tcp"), QString::fromLatin1(BareSimAddress)}))
         return 1;
     if (pinAll || pinSimulators) {
         // Both simulators on the first processor, so that neither client's simulator is the
@@ -244,9 +207,9 @@ int main(int argc, char *argv[])
                 "client, after %d to warm up\n",
                 count, WarmUp);
 
-    const FileDescriptor tcp(OpenTcp(bareSim.address()));
+    const FileDescriptor tcp(OpenTcp(BareSimAddress));
     link.setControlMode(cmLAN);
-    link.setDeviceIP(QString::fromLatin1(linkSim.address()));
+    link.setDeviceIP(QString::fromLatin1(LinkSimAddress));
     if (tcp.get() < 0 || !link.Open()) {
         std::fprintf(stderr, "cannot connect to the simulators\n");
         return 1;

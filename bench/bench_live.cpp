@@ -13,6 +13,7 @@
 // interval. The floor is the same window with following off.
 //   bench_live line [polls]
 //   bench_live cpu [pairs] [seconds-per-interval]
+#include "BenchProgram.h"
 #include "BenchStats.h"
 #include "RawTerminal.h"
 
@@ -25,17 +26,14 @@
 #include "shell/ShellContext.h"
 #include "shell/StatusBoard.h"
 #include "shell/connection/ConnectionController.h"
-#include "shell/connection/PortLister.h"
 #include "shell/routing/RoutingPoll.h"
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/ProgramMenus.h"
-#include "ui/Dialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -52,68 +50,8 @@ namespace {
 
 constexpr double PollPeriodMs = 2000.0;
 constexpr double WireMs = 4 * 2 * FrameSize * 10 * 1000.0 / 19200.0;
-
-/// One matrix-sim process on a pseudo-terminal, its line paced at 19200 baud.
-class SimProcess
-{
-public:
-    ~SimProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    bool start(bool paced)
-    {
-        const QString path =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/../matrix-sim");
-        QStringList arguments{QStringLiteral("--pty")};
-        if (paced)
-            arguments << QStringLiteral("--paced");
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(path, arguments);
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(5000)) {
-            std::fprintf(stderr, "cannot start %s\n", qPrintable(path));
-            return false;
-        }
-        m_ptyPath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        m_process.closeReadChannel(QProcess::StandardOutput);
-        return true;
-    }
-    QString ptyPath() const { return m_ptyPath; }
-
-private:
-    QProcess m_process;
-    QString m_ptyPath;
-};
-
-class OnePort final : public PortLister
-{
-public:
-    explicit OnePort(QString name) : m_name(std::move(name)) {}
-    QStringList ports() const override { return {m_name}; }
-
-private:
-    QString m_name;
-};
-
-/// Nobody answers dialogs in a bench; none is expected.
-class NoDialogs final : public Dialogs
-{
-public:
-    void information(QWidget *, const QString &text) override { complain(text); }
-    void error(QWidget *, const QString &text, const QString &) override { complain(text); }
-    bool confirm(QWidget *, const QString &text) override { return complain(text); }
-    QString openFile(QWidget *, const QString &) override { return {}; }
-    QString saveFile(QWidget *, const QString &) override { return {}; }
-    int showModal(QDialog *) override { return 0; }
-
-private:
-    static bool complain(const QString &text)
-    {
-        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(text));
-        return false;
-    }
-};
+// The poll's line runs at 19200 baud, as the switcher's does.
+const QStringList Paced{QStringLiteral("--paced")};
 
 /// The floor: four GetRoute exchanges, one write and one blocking read of 13 bytes each.
 double BarePoll(int fd)
@@ -142,7 +80,7 @@ int LineShare(int polls)
 {
     SimProcess pollSim;
     SimProcess bareSim;
-    if (!pollSim.start(true) || !bareSim.start(true))
+    if (!pollSim.start(Paced) || !bareSim.start(Paced))
         return 1;
     QTemporaryDir dir;
     RealClock clock;
@@ -212,13 +150,13 @@ double IdleInterval(int seconds)
 int IdleCpu(int pairs, int seconds)
 {
     SimProcess sim;
-    if (!sim.start(false))
+    if (!sim.start())
         return 1;
     QTemporaryDir dir;
     RealClock clock;
     QtTransportFactory transports;
     OnePort port(sim.ptyPath());
-    NoDialogs dialogs;
+    BenchDialogs dialogs;
     ProgramWindows windows(dialogs, transports, clock, port,
                            SettingsLocation::inDirectory(dir.path()));
     TForm1 &form = windows.mainWindow();
